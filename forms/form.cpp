@@ -1,0 +1,150 @@
+#include "forms/form.h"
+
+#include <algorithm>
+
+namespace forms {
+
+void Form::own(std::unique_ptr<Control> control, Container& parent) {
+  parent.adopt(*control, /*atFront=*/true);
+  controls_.push_back(std::move(control));
+}
+
+Control& Form::element(const std::string& name, std::int16_t index) const {
+  for (const auto& c : controls_) {
+    if (c->name() == name && c->index() == index) return *c;
+  }
+  throw err::elementDoesNotExist(index);
+}
+
+bool Form::hasElement(const std::string& name, std::int16_t index) const {
+  return std::any_of(controls_.begin(), controls_.end(),
+                     [&](const auto& c) { return c->name() == name && c->index() == index; });
+}
+
+Control& Form::loadElement(const std::string& name, std::int16_t index) {
+  if (hasElement(name, index)) throw err::objectAlreadyLoaded();
+  const Control* lowest = nullptr;
+  for (const auto& c : controls_) {
+    if (c->name() == name && c->index() && (!lowest || *c->index() < *lowest->index()))
+      lowest = c.get();
+  }
+  if (!lowest) throw err::elementDoesNotExist(index);  // not a control array
+  auto copy = lowest->cloneAs(index);
+  Control& ref = *copy;
+  own(std::move(copy), *lowest->container());
+  return ref;
+}
+
+void Form::applyBounds() const {
+  if (native_) native_->applyBounds(screenPixels());
+}
+
+void Form::setLeft(Twips v) {
+  left_ = v;
+  applyBounds();
+}
+
+void Form::setTop(Twips v) {
+  top_ = v;
+  applyBounds();
+}
+
+void Form::setWidth(Twips v) {
+  if (v < 0) throw err::invalidPropertyValue();
+  width_ = v;
+  applyBounds();
+}
+
+void Form::setHeight(Twips v) {
+  if (v < 0) throw err::invalidPropertyValue();
+  height_ = v;
+  applyBounds();
+}
+
+PixelRect Form::screenPixels() const {
+  return {toPixels(left_), toPixels(top_), toPixels(width_), toPixels(height_)};
+}
+
+// The form has no border, so its client area is the whole window.
+PixelRect Form::clientPixels() const { return {0, 0, toPixels(width_), toPixels(height_)}; }
+
+void Form::show() {
+  visible_ = true;
+  if (native_) native_->applyVisible(true);
+}
+
+void Form::hide() {
+  visible_ = false;
+  if (native_) native_->applyVisible(false);
+}
+
+void Form::setPicture(PictureRef v) {
+  picture_ = std::move(v);
+  invalidate(clientPixels());
+}
+
+void Form::setBackColour(Colour v) {
+  backColour_ = v;
+  invalidate(clientPixels());
+}
+
+void Form::attach(NativeWindow* window) {
+  native_ = window;
+  if (!native_) return;
+  applyBounds();
+  for (const auto& c : controls_) {
+    if (auto* label = dynamic_cast<Label*>(c.get()); label && label->autoSize())
+      label->fitToCaption();
+  }
+}
+
+Control* Form::hitTest(Twips x, Twips y) const { return Container::hitTest(x, y); }
+
+MouseEvent Form::eventFor(const Control& control, MouseButton button, int shift, Twips x,
+                          Twips y) const {
+  // The pointer relative to the control, through the chain of containers.
+  Twips originX = control.left(), originY = control.top();
+  for (const Container* c = control.container(); c && c != this;) {
+    const auto* box = dynamic_cast<const PictureBox*>(c);
+    if (!box) break;
+    PixelRect inner = box->clientPixels(), outer = box->pixelBounds();
+    originX += box->left() + pointerToTwips(inner.x - outer.x);
+    originY += box->top() + pointerToTwips(inner.y - outer.y);
+    c = box->container();
+  }
+  return {button, shift, x - originX, y - originY};
+}
+
+void Form::mouseDown(MouseButton button, int shift, Twips x, Twips y) {
+  if (buttonsDown_ == 0) capture_ = hitTest(x, y);
+  buttonsDown_ |= static_cast<unsigned>(button);
+  if (capture_ && capture_->enabled() && capture_->onMouseDown)
+    capture_->onMouseDown(*capture_, eventFor(*capture_, button, shift, x, y));
+}
+
+void Form::mouseUp(MouseButton button, int shift, Twips x, Twips y) {
+  if (!(buttonsDown_ & static_cast<unsigned>(button))) return;  // a press we never saw
+  buttonsDown_ &= ~static_cast<unsigned>(button);
+  Control* target = capture_;
+  if (buttonsDown_ == 0) capture_ = nullptr;
+  if (!target || !target->enabled()) return;
+  if (target->onMouseUp) target->onMouseUp(*target, eventFor(*target, button, shift, x, y));
+  if (button == MouseButton::Left && hitTest(x, y) == target && target->onClick)
+    target->onClick(*target);
+}
+
+void Form::paint(Painter& painter) const {
+  PixelRect client = clientPixels();
+  painter.fill(client, backColour_);
+  if (picture_) {
+    painter.drawPicture(*picture_, {0, 0, toPixels(picture_->width()),
+                                    toPixels(picture_->height())});
+  }
+  paintChildren(painter);
+}
+
+void Form::invalidate(const PixelRect& clientPixels) const {
+  if (native_ && !clientPixels.empty()) native_->invalidate(clientPixels);
+}
+
+}  // namespace forms

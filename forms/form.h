@@ -1,0 +1,116 @@
+// A top-level form: owns its controls, routes the mouse, and paints itself.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "forms/control.h"
+#include "forms/errors.h"
+#include "forms/native_window.h"
+
+namespace forms {
+
+class Form : public Container {
+ public:
+  Form() = default;
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  // Creates a control in front of the others of its container.
+  template <class T>
+  T& add(Container& parent, std::string name, std::optional<std::int16_t> index = {}) {
+    auto control = std::make_unique<T>(std::move(name), index);
+    T& ref = *control;
+    own(std::move(control), parent);
+    return ref;
+  }
+
+  // An element of a control array, or a single control (no index). Missing: error 340.
+  Control& element(const std::string& name, std::int16_t index) const;
+  bool hasElement(const std::string& name, std::int16_t index) const;
+  // Loads a new element as a copy of the array's lowest element, hidden; existing: error 360.
+  Control& loadElement(const std::string& name, std::int16_t index);
+  const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
+
+  // Geometry of the window on the screen in twips; each setter applies it to the native window.
+  Twips left() const { return left_; }
+  Twips top() const { return top_; }
+  Twips width() const { return width_; }
+  Twips height() const { return height_; }
+  void setLeft(Twips v);
+  void setTop(Twips v);
+  void setWidth(Twips v);
+  void setHeight(Twips v);
+  PixelRect screenPixels() const;
+  PixelRect clientPixels() const override;
+  Form* owningForm() override { return this; }
+
+  bool visible() const { return visible_; }
+  void show();
+  void hide();
+
+  const std::u16string& caption() const { return caption_; }
+  void setCaption(std::u16string v) { caption_ = std::move(v); }
+  const PictureRef& picture() const { return picture_; }
+  void setPicture(PictureRef v);
+  const PictureRef& icon() const { return icon_; }
+  void setIcon(PictureRef v) { icon_ = std::move(v); }
+  Colour backColour() const { return backColour_; }
+  void setBackColour(Colour v);
+
+  // Binds the platform window; auto-sized labels measure their captions from now on.
+  void attach(NativeWindow* window);
+  NativeWindow* nativeWindow() const { return native_; }
+  std::intptr_t hWnd() const { return native_ ? native_->handle() : 0; }
+  TextMeasurer* measurer() const { return native_ ? &native_->measurer() : nullptr; }
+
+  // The frontmost visible control under a client point, or none (the form itself).
+  Control* hitTest(Twips x, Twips y) const;
+  // A press goes to the control under the pointer and captures the mouse for it; the release
+  // goes to that same control, and a left release over it is also a click.
+  void mouseDown(MouseButton button, int shift, Twips x, Twips y);
+  void mouseUp(MouseButton button, int shift, Twips x, Twips y);
+  Control* captured() const { return capture_; }
+
+  // Background, the form picture at natural size from the top-left corner, then the controls.
+  void paint(Painter& painter) const;
+  void invalidate(const PixelRect& clientPixels) const;
+
+ private:
+  void own(std::unique_ptr<Control> control, Container& parent);
+  void applyBounds() const;
+  MouseEvent eventFor(const Control& control, MouseButton button, int shift, Twips x,
+                      Twips y) const;
+
+  std::vector<std::unique_ptr<Control>> controls_;
+  NativeWindow* native_ = nullptr;
+  Twips left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  bool visible_ = false;
+  std::u16string caption_;
+  PictureRef picture_, icon_;
+  Colour backColour_ = kButtonFace;
+  Control* capture_ = nullptr;
+  unsigned buttonsDown_ = 0;
+};
+
+// A control array: elements of one kind under one name, told apart by a 16-bit index.
+template <class T>
+class ControlArray {
+ public:
+  ControlArray(Form& form, std::string name) : form_(&form), name_(std::move(name)) {}
+  T& operator()(std::int16_t index) const {
+    return static_cast<T&>(form_->element(name_, index));
+  }
+  T& load(std::int16_t index) { return static_cast<T&>(form_->loadElement(name_, index)); }
+  bool exists(std::int16_t index) const { return form_->hasElement(name_, index); }
+  const std::string& name() const { return name_; }
+
+ private:
+  Form* form_;
+  std::string name_;
+};
+
+}  // namespace forms

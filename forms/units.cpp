@@ -1,0 +1,158 @@
+#include "forms/units.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "forms/errors.h"
+
+namespace forms {
+
+PixelRect unite(const PixelRect& a, const PixelRect& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
+  int x1 = std::max(a.x + a.width, b.x + b.width), y1 = std::max(a.y + a.height, b.y + b.height);
+  return {x0, y0, x1 - x0, y1 - y0};
+}
+
+PixelRect intersect(const PixelRect& a, const PixelRect& b) {
+  int x0 = std::max(a.x, b.x), y0 = std::max(a.y, b.y);
+  int x1 = std::min(a.x + a.width, b.x + b.width), y1 = std::min(a.y + a.height, b.y + b.height);
+  if (x1 <= x0 || y1 <= y0) return {};
+  return {x0, y0, x1 - x0, y1 - y0};
+}
+
+int toPixels(Twips twips) {
+  // std::nearbyint rounds ties to even in the default rounding mode.
+  return static_cast<int>(std::nearbyint(static_cast<double>(twips) / kTwipsPerPixel));
+}
+
+Colour defaultSystemColour(Colour c) {
+  switch (c & 0xFFu) {
+    case 5: return 0xFFFFFF;   // window background
+    case 8: return 0x000000;   // window text
+    case 15: return 0xF0F0F0;  // button face
+    default: return 0x000000;
+  }
+}
+
+std::int32_t clng(double value) {
+  double r = std::nearbyint(value);
+  if (!(r >= std::numeric_limits<std::int32_t>::min() &&
+        r <= std::numeric_limits<std::int32_t>::max()))
+    throw err::overflow();
+  return static_cast<std::int32_t>(r);
+}
+
+static std::int16_t checkedInteger(int value) {
+  if (value < std::numeric_limits<std::int16_t>::min() ||
+      value > std::numeric_limits<std::int16_t>::max())
+    throw err::overflow();
+  return static_cast<std::int16_t>(value);
+}
+
+std::int16_t addInteger(std::int16_t a, std::int16_t b) { return checkedInteger(a + b); }
+std::int16_t subtractInteger(std::int16_t a, std::int16_t b) { return checkedInteger(a - b); }
+
+static std::u16string widen(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
+
+std::u16string singleToText(float value) {
+  if (std::isnan(value) || std::isinf(value)) throw err::overflow();
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.7G", static_cast<double>(value));
+  // %G drops trailing zeros and writes the exponent with two digits at least: the classic
+  // "1E+20" and "1.5E-05".
+  return widen(buf);
+}
+
+float textToSingle(std::u16string_view text) {
+  std::string ascii;
+  for (char16_t c : text) {
+    if (c > 0x7F) throw err::typeMismatch();
+    ascii.push_back(static_cast<char>(c));
+  }
+  auto first = ascii.find_first_not_of(" \t");
+  auto last = ascii.find_last_not_of(" \t");
+  if (first == std::string::npos) throw err::typeMismatch();
+  ascii = ascii.substr(first, last - first + 1);
+  if (ascii.find_first_not_of("0123456789.+-eE") != std::string::npos) throw err::typeMismatch();
+  char* end = nullptr;
+  double value = std::strtod(ascii.c_str(), &end);
+  if (end != ascii.c_str() + ascii.size()) throw err::typeMismatch();
+  if (std::fabs(value) > std::numeric_limits<float>::max()) throw err::overflow();
+  return static_cast<float>(value);
+}
+
+std::u16string integerToText(std::int16_t value) { return widen(std::to_string(value)); }
+
+std::string toUtf8(std::u16string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::uint32_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = 0xFFFD;  // a lone surrogate
+    }
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::u16string fromUtf8(std::string_view text) {
+  std::u16string out;
+  for (std::size_t i = 0; i < text.size();) {
+    auto b = static_cast<unsigned char>(text[i]);
+    int extra = b < 0x80 ? 0 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : -1;
+    std::uint32_t c = extra == 0 ? b : extra == 1 ? b & 0x1F : extra == 2 ? b & 0x0F : b & 0x07;
+    bool bad = extra < 0 || i + static_cast<std::size_t>(extra) >= text.size();
+    for (int k = 1; !bad && k <= extra; ++k) {
+      auto cont = static_cast<unsigned char>(text[i + k]);
+      if ((cont & 0xC0) != 0x80) bad = true;
+      c = (c << 6) | (cont & 0x3F);
+    }
+    if (bad) {
+      out.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
+    i += extra + 1;
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(c));
+    }
+  }
+  return out;
+}
+
+std::u16string toUpper(std::u16string_view text) {
+  // Only the letters a file name on a Windows drive is compared by here: ASCII and Latin-1.
+  std::u16string out(text);
+  for (auto& c : out) {
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c -= 0x20;
+  }
+  return out;
+}
+
+}  // namespace forms

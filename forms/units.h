@@ -1,0 +1,60 @@
+// Twips, pixels, colours and the classic value conversions the handlers rely on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace forms {
+
+using Twips = float;                      // single precision, as the layout stores it
+constexpr int kTwipsPerPixel = 15;        // 96 dots per inch
+
+struct PixelRect {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool empty() const { return width <= 0 || height <= 0; }
+  bool contains(int px, int py) const {
+    return px >= x && py >= y && px < x + width && py < y + height;
+  }
+  bool operator==(const PixelRect&) const = default;
+};
+
+PixelRect unite(const PixelRect& a, const PixelRect& b);
+PixelRect intersect(const PixelRect& a, const PixelRect& b);
+
+// Positions and sizes become pixels by rounding twips/15 to the nearest pixel, ties to even.
+int toPixels(Twips twips);
+// A pointer at pixel x lies at x*15 twips.
+inline Twips pointerToTwips(int pixels) { return static_cast<Twips>(pixels * kTwipsPerPixel); }
+
+// 0x00BBGGRR, or 0x80000000 + n for system colour n, which the platform resolves.
+using Colour = std::uint32_t;
+constexpr Colour systemColour(int n) { return 0x80000000u + static_cast<Colour>(n); }
+constexpr bool isSystemColour(Colour c) { return (c & 0x80000000u) != 0; }
+constexpr Colour kButtonFace = systemColour(15);
+constexpr Colour kWindowBackground = systemColour(5);
+constexpr Colour kWindowText = systemColour(8);
+// The defaults of a current Windows desktop, for platforms without system colours.
+Colour defaultSystemColour(Colour c);
+constexpr std::uint8_t red(Colour c) { return c & 0xFF; }
+constexpr std::uint8_t green(Colour c) { return (c >> 8) & 0xFF; }
+constexpr std::uint8_t blue(Colour c) { return (c >> 16) & 0xFF; }
+
+// CLng: nearest 32-bit integer, ties to even; Overflow outside the range.
+std::int32_t clng(double value);
+// 16-bit Integer arithmetic; Overflow when the result leaves -32768..32767.
+std::int16_t addInteger(std::int16_t a, std::int16_t b);
+std::int16_t subtractInteger(std::int16_t a, std::int16_t b);
+
+// The text form of a Single (seven significant digits, "1545", "1545.5", "1E+20").
+std::u16string singleToText(float value);
+// A text read back as a Single; Type mismatch when it holds no number.
+float textToSingle(std::u16string_view text);
+// Decimal text of an Integer: digits, and a leading minus for negative values.
+std::u16string integerToText(std::int16_t value);
+
+std::string toUtf8(std::u16string_view text);
+std::u16string fromUtf8(std::string_view text);
+std::u16string toUpper(std::u16string_view text);
+
+}  // namespace forms

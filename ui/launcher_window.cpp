@@ -1,0 +1,125 @@
+#include "ui/launcher_window.h"
+
+#include <map>
+
+#include "platform/api.h"
+#include "ui/layout.h"
+
+namespace ui {
+namespace {
+
+forms::PictureKind kindOf(platform::Asset asset) {
+  switch (asset) {
+    case platform::Asset::CountdownNotice: return forms::PictureKind::Metafile;
+    case platform::Asset::WindowIcon: return forms::PictureKind::Icon;
+    default: return forms::PictureKind::Bitmap;
+  }
+}
+
+// One picture object per embedded file, however many controls hold it.
+class PictureStore {
+ public:
+  forms::PictureRef get(platform::Asset asset) {
+    auto& slot = pictures_[asset];
+    if (!slot) slot = forms::Picture::fromBytes(kindOf(asset), platform::embedded(asset));
+    return slot;
+  }
+
+ private:
+  std::map<platform::Asset, forms::PictureRef> pictures_;
+};
+
+forms::Font fontOf(const DesignedFont& d) {
+  forms::Font font;
+  font.name = d.name;
+  font.size = d.size;
+  font.weight = d.weight;
+  font.charset = d.charset;
+  return font;
+}
+
+struct Builder {
+  forms::Form& form;
+  PictureStore& pictures;
+  forms::Control* control = nullptr;
+
+  void operator()(const LabelDesign& d, forms::Container& parent, const ControlDesign& c) {
+    auto& label = form.add<forms::Label>(parent, std::string(c.name), c.index);
+    label.setCaption(std::u16string(d.caption));
+    label.setForeColour(d.foreColour);
+    label.setBackColour(d.backColour);
+    label.setFont(fontOf(d.font));
+    label.setAlignment(d.alignment);
+    label.setBackStyle(d.backStyle);
+    label.setBorderStyle(d.border);
+    label.setTabIndex(d.tabIndex);
+    label.move(c.left, c.top, c.width, c.height);
+    label.setAutoSize(d.autoSize);
+    control = &label;
+  }
+  void operator()(const ImageDesign& d, forms::Container& parent, const ControlDesign& c) {
+    auto& image = form.add<forms::Image>(parent, std::string(c.name), c.index);
+    if (d.picture) image.setPicture(pictures.get(*d.picture));
+    image.setStretch(d.stretch);
+    image.setBorderStyle(d.border);
+    image.move(c.left, c.top, c.width, c.height);
+    control = &image;
+  }
+  void operator()(const PictureBoxDesign& d, forms::Container& parent, const ControlDesign& c) {
+    auto& box = form.add<forms::PictureBox>(parent, std::string(c.name), c.index);
+    box.move(c.left, c.top, c.width, c.height);
+    box.setVisible(d.visible);
+    control = &box;
+  }
+  void operator()(const TimerDesign& d, forms::Container& parent, const ControlDesign& c) {
+    auto& timer = form.add<forms::Timer>(parent, std::string(c.name), c.index);
+    timer.move(c.left, c.top, 0, 0);
+    timer.setInterval(d.interval);
+    timer.setEnabled(d.enabled);
+    control = &timer;
+  }
+};
+
+}  // namespace
+
+LOMA_Frm::LOMA_Frm() {
+  PictureStore pictures;
+  setCaption(std::u16string(kWindowDesign.caption));
+  setLeft(kWindowDesign.left);
+  setTop(kWindowDesign.top);
+  setWidth(kWindowDesign.width);
+  setHeight(kWindowDesign.height);
+  setPicture(pictures.get(kWindowDesign.picture));
+  setIcon(pictures.get(kWindowDesign.icon));
+  setBackColour(kWindowDesign.backColour);
+
+  // The table reads front to back; each control is created in front of those before it, and
+  // the window's own controls before those inside a picture box.
+  std::map<std::string_view, forms::Container*> containers{{"", this}};
+  for (bool nested : {false, true}) {
+    for (auto it = kControlDesigns.rbegin(); it != kControlDesigns.rend(); ++it) {
+      if (it->container.empty() == nested) continue;
+      Builder builder{*this, pictures};
+      std::visit([&](const auto& d) { builder(d, *containers.at(it->container), *it); },
+                 it->kind);
+      if (auto* box = dynamic_cast<forms::PictureBox*>(builder.control))
+        containers[it->name] = box;
+    }
+  }
+
+  auto single = [this](std::string_view name) -> forms::Control& {
+    for (const auto& c : controls())
+      if (c->name() == name) return *c;
+    throw forms::err::elementDoesNotExist(0);
+  };
+  Timer1 = &static_cast<forms::Timer&>(single("Timer1"));
+  Picture1 = &static_cast<forms::PictureBox&>(single("Picture1"));
+  Label1 = &static_cast<forms::Label&>(single("Label1"));
+  MSg = &static_cast<forms::Label&>(single("MSg"));
+  Image2 = &static_cast<forms::Image&>(single("Image2"));
+  ShowEndTime = &static_cast<forms::Label&>(single("ShowEndTime"));
+  Image3 = &static_cast<forms::Image&>(single("Image3"));
+  Image1 = &static_cast<forms::Image&>(single("Image1"));
+}
+
+}  // namespace ui
