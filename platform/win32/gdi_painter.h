@@ -1,0 +1,54 @@
+// Win32 platform: the forms runtime's painter over a GDI device context.
+//
+// Implements: forms::Painter. Fills and frames with solid brushes; pictures (JPEG bitmaps,
+// placeable metafiles, icons) decoded once each by OleLoadPicture and drawn with
+// IPicture::Render; text with DrawTextW, transparent, in fonts made from the layout's
+// description at the screen's dpi. Measures text in a memory DC of the screen when no target
+// is set, so auto-sized labels can fit their captions before the first paint.
+#pragma once
+
+#include "platform/win32/win32_api.h"
+
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "forms/painter.h"
+#include "platform/win32/fonts.h"
+
+namespace platform::win32 {
+
+class GdiPainter final : public forms::Painter {
+ public:
+  GdiPainter();
+  ~GdiPainter() override;
+  GdiPainter(const GdiPainter&) = delete;
+  GdiPainter& operator=(const GdiPainter&) = delete;
+
+  // Draws into dc from now on; nullptr goes back to measuring only.
+  void target(HDC dc) { dc_ = dc ? dc : screen_; }
+
+  void fill(const forms::PixelRect& rect, forms::Colour colour) override;
+  void frame(const forms::PixelRect& rect, forms::Colour colour) override;
+  void drawPicture(const forms::Picture& picture, const forms::PixelRect& rect) override;
+  void drawText(std::u16string_view text, const forms::Font& font, forms::Colour colour,
+                const forms::PixelRect& rect, forms::Alignment alignment, bool wrap) override;
+  forms::PixelSize measureText(std::u16string_view text, const forms::Font& font) override;
+
+ private:
+  HFONT fontFor(const forms::Font& font);
+  IPicture* pictureFor(const forms::Picture& picture);
+
+  HDC screen_;
+  HDC dc_;
+  Typefaces typefaces_;
+  std::vector<std::pair<forms::Font, HFONT>> fonts_;
+  // Keyed by the embedded bytes: pictures are immutable, and shared ones share their bytes.
+  std::map<const std::uint8_t*, IPicture*> pictures_;
+};
+
+}  // namespace platform::win32

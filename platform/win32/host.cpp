@@ -1,0 +1,275 @@
+// Win32 platform: window host (see host.h).
+#include "platform/win32/host.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/win32/file_lookup.h"
+#include "platform/win32/process_start.h"
+#include "platform/win32/text.h"
+
+namespace platform::win32 {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"LOMA_Frm";
+constexpr wchar_t kProgramTitle[] = L"LOMA";
+constexpr int kApplicationIcon = 1;  // the icon group of the program file
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+constexpr DWORD CREATE_WAITABLE_TIMER_HIGH_RESOLUTION = 0x2;
+#endif
+
+std::int64_t nowMs() {
+  LARGE_INTEGER counter, frequency;
+  QueryPerformanceCounter(&counter);
+  QueryPerformanceFrequency(&frequency);
+  return counter.QuadPart / frequency.QuadPart * 1000 +
+         counter.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart;
+}
+
+// Without the high-resolution flag (before Windows 10 1803) a tick may come up to one system
+// timer period late; the schedule keeps that from adding up.
+HANDLE createTickTimer() {
+  HANDLE timer = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
+                                        TIMER_ALL_ACCESS);
+  return timer ? timer : CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
+}
+
+int shiftState(WPARAM wParam) {
+  return ((wParam & MK_SHIFT) ? 1 : 0) | ((wParam & MK_CONTROL) ? 2 : 0) |
+         (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+}
+
+}  // namespace
+
+Host::Host(HINSTANCE instance) : instance_(instance), tickTimer_(createTickTimer()) {}
+
+Host::~Host() {
+  if (hwnd_) DestroyWindow(hwnd_);
+  if (tickTimer_) CloseHandle(tickTimer_);
+}
+
+forms::Twips Host::screenWidth() {
+  // DPI-unaware (see the manifest): the screen is measured at 96 dpi, 15 twips a pixel.
+  return static_cast<forms::Twips>(GetSystemMetrics(SM_CXSCREEN) * forms::kTwipsPerPixel);
+}
+
+std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter, std::int32_t x,
+                                std::int32_t y, std::int32_t cx, std::int32_t cy,
+                                std::uint32_t flags) {
+  // Exactly as asked: the values reach user32 as they are, whatever they mean there.
+  return SetWindowPos(reinterpret_cast<HWND>(hWnd), reinterpret_cast<HWND>(hWndInsertAfter), x, y,
+                      cx, cy, flags);
+}
+
+std::u16string Host::dir(std::u16string_view path, int attributes) {
+  return findFile(path, attributes);
+}
+
+double Host::shell(std::u16string_view path, int windowStyle) {
+  return startProgram(path, windowStyle);
+}
+
+void Host::terminate() {
+  ExitProcess(0);
+}
+
+void Host::attach(forms::Form& form) {
+  form_ = &form;
+  for (const auto& c : form.controls()) {
+    if (auto* timer = dynamic_cast<forms::Timer*>(c.get()); timer && !formTimer_)
+      formTimer_ = timer;
+  }
+
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = windowProc;
+  windowClass.hInstance = instance_;
+  windowClass.hIcon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kApplicationIcon),
+                                                    IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kApplicationIcon),
+                                                      IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                      GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = kWindowClass;
+  RegisterClassExW(&windowClass);
+
+  forms::PixelRect r = form.screenPixels();
+  std::wstring caption = wide(form.caption());
+  // Created hidden; the window procedure learns its host from WM_NCCREATE.
+  CreateWindowExW(0, kWindowClass, caption.c_str(), WS_POPUP, r.x, r.y, r.width, r.height, nullptr,
+                  nullptr, instance_, this);
+  if (!hwnd_) throw forms::RuntimeError(7, "Out of memory");
+
+  // The form's timer runs from the creation of its window.
+  if (formTimer_) {
+    schedule_.emplace(nowMs(), formTimer_->interval());
+    armTimer();
+  }
+  form.attach(this);
+}
+
+int Host::run() {
+  for (;;) {
+    deliverDueTicks();
+    MsgWaitForMultipleObjectsEx(tickTimer_ ? 1 : 0, &tickTimer_, INFINITE, QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+}
+
+void Host::reportUnhandled(const forms::RuntimeError& error) {
+  // The box runs a modal loop that still dispatches to our window: the flag keeps every
+  // message from there away from the forms runtime, and the window goes before the box shows.
+  reporting_ = true;
+  if (tickTimer_) CancelWaitableTimer(tickTimer_);
+  if (hwnd_) {
+    ReleaseCapture();
+    ShowWindow(hwnd_, SW_HIDE);
+  }
+  std::wstring text = wide(unhandledErrorText(error));
+  MessageBoxW(nullptr, text.c_str(), kProgramTitle, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  ExitProcess(kUnhandledErrorExitCode);
+}
+
+void Host::applyBounds(const forms::PixelRect& screenPixels) {
+  SetWindowPos(hwnd_, nullptr, screenPixels.x, screenPixels.y, screenPixels.width,
+               screenPixels.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Host::applyVisible(bool visible) {
+  ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+  if (visible) UpdateWindow(hwnd_);  // the first picture at once, not after the next tick
+}
+
+void Host::invalidate(const forms::PixelRect& clientPixels) {
+  RECT r{clientPixels.x, clientPixels.y, clientPixels.x + clientPixels.width,
+         clientPixels.y + clientPixels.height};
+  InvalidateRect(hwnd_, &r, FALSE);
+}
+
+LRESULT CALLBACK Host::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* host = static_cast<Host*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    host->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
+  }
+  auto* host = reinterpret_cast<Host*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!host || host->reporting_) return DefWindowProcW(hwnd, message, wParam, lParam);
+  LRESULT result = 0;
+  guarded(*host, [&] { result = host->onMessage(message, wParam, lParam); });
+  return result;
+}
+
+LRESULT Host::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  using forms::MouseButton;
+  switch (message) {
+    case WM_PAINT:
+      onPaint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // the paint covers every pixel
+    case WM_LBUTTONDOWN:
+      onButtonDown(MouseButton::Left, wParam, lParam);
+      return 0;
+    case WM_RBUTTONDOWN:
+      onButtonDown(MouseButton::Right, wParam, lParam);
+      return 0;
+    case WM_MBUTTONDOWN:
+      onButtonDown(MouseButton::Middle, wParam, lParam);
+      return 0;
+    case WM_LBUTTONUP:
+      onButtonUp(MouseButton::Left, wParam, lParam);
+      return 0;
+    case WM_RBUTTONUP:
+      onButtonUp(MouseButton::Right, wParam, lParam);
+      return 0;
+    case WM_MBUTTONUP:
+      onButtonUp(MouseButton::Middle, wParam, lParam);
+      return 0;
+    case WM_CLOSE:
+      onClose();
+      return 0;
+    case WM_DESTROY:
+      onDestroy();
+      return 0;
+    default:
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+}
+
+void Host::onPaint() {
+  PAINTSTRUCT paint;
+  HDC screen = BeginPaint(hwnd_, &paint);
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  if (client.right > 0 && client.bottom > 0) {
+    // The whole form into a bitmap, then one copy: no half-drawn frame is ever seen.
+    HDC buffer = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ previous = SelectObject(buffer, bitmap);
+    painter_.target(buffer);
+    form_->paint(painter_);
+    painter_.target(nullptr);
+    const RECT& dirty = paint.rcPaint;
+    BitBlt(screen, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top,
+           buffer, dirty.left, dirty.top, SRCCOPY);
+    SelectObject(buffer, previous);
+    DeleteObject(bitmap);
+    DeleteDC(buffer);
+  }
+  EndPaint(hwnd_, &paint);
+}
+
+void Host::onButtonDown(forms::MouseButton button, WPARAM wParam, LPARAM lParam) {
+  // The release comes to this window wherever the pointer is by then.
+  SetCapture(hwnd_);
+  form_->mouseDown(button, shiftState(wParam), forms::pointerToTwips(GET_X_LPARAM(lParam)),
+                   forms::pointerToTwips(GET_Y_LPARAM(lParam)));
+}
+
+void Host::onButtonUp(forms::MouseButton button, WPARAM wParam, LPARAM lParam) {
+  // The mouse is given back before the handlers run: a click may end the program or raise.
+  if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) ReleaseCapture();
+  form_->mouseUp(button, shiftState(wParam), forms::pointerToTwips(GET_X_LPARAM(lParam)),
+                 forms::pointerToTwips(GET_Y_LPARAM(lParam)));
+}
+
+// The window system closes the only window (Alt+F4, logging off): the program ends, and no
+// handler of the launcher runs.
+void Host::onClose() {
+  DestroyWindow(hwnd_);
+}
+
+void Host::onDestroy() {
+  hwnd_ = nullptr;
+  PostQuitMessage(0);
+}
+
+void Host::deliverDueTicks() {
+  if (!schedule_ || reporting_) return;
+  // Each tick that has fallen due is delivered, late ones too, one after another.
+  while (formTimer_->enabled() && schedule_->due(nowMs())) {
+    schedule_->advance();
+    guarded(*this, [&] {
+      if (formTimer_->onTimer) formTimer_->onTimer(*formTimer_);
+    });
+  }
+  armTimer();
+}
+
+void Host::armTimer() {
+  if (!tickTimer_ || !schedule_) return;
+  // Relative, in 100 ns units, up to the next due time of the absolute schedule.
+  LARGE_INTEGER due;
+  due.QuadPart = -std::max<std::int64_t>(schedule_->nextDue() - nowMs(), 0) * 10000;
+  SetWaitableTimer(tickTimer_, &due, 0, nullptr, nullptr, FALSE);
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,84 @@
+// Win32 platform: the window host of the one form.
+//
+// Implements: platform::Host and the form's forms::NativeWindow over one borderless popup
+// window. One window class, one window procedure, one small handler per message (the classic
+// scratch program). Painting is double-buffered through the GDI painter; mouse presses of any
+// button are captured to the window and routed through the forms runtime; the form's timer
+// ticks on its absolute schedule from a waitable timer that the message loop waits on. Also
+// SetWindowPos, the screen's width, Terminate as ExitProcess and the unhandled-error message
+// box. File lookup and program start live in file_lookup.cpp and process_start.cpp.
+#pragma once
+
+#include "platform/win32/win32_api.h"
+
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+#include "forms/tick_schedule.h"
+#include "platform/win32/gdi_painter.h"
+
+namespace platform::win32 {
+
+class Host : public platform::Host, private forms::NativeWindow {
+ public:
+  explicit Host(HINSTANCE instance);
+  ~Host() override;
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  // platform::Services
+  forms::Twips screenWidth() override;
+  std::int32_t setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter, std::int32_t x,
+                            std::int32_t y, std::int32_t cx, std::int32_t cy,
+                            std::uint32_t flags) override;
+  std::u16string dir(std::u16string_view path, int attributes) override;
+  double shell(std::u16string_view path, int windowStyle) override;
+  [[noreturn]] void terminate() override;
+
+  // platform::Host
+  void attach(forms::Form& form) override;
+  int run() override;
+  [[noreturn]] void reportUnhandled(const forms::RuntimeError& error) override;
+
+ private:
+  // forms::NativeWindow
+  void applyBounds(const forms::PixelRect& screenPixels) override;
+  void applyVisible(bool visible) override;
+  void invalidate(const forms::PixelRect& clientPixels) override;
+  std::intptr_t handle() const override { return reinterpret_cast<std::intptr_t>(hwnd_); }
+  forms::TextMeasurer& measurer() override { return painter_; }
+
+  static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void onPaint();
+  void onButtonDown(forms::MouseButton button, WPARAM wParam, LPARAM lParam);
+  void onButtonUp(forms::MouseButton button, WPARAM wParam, LPARAM lParam);
+  void onClose();
+  void onDestroy();
+
+  void deliverDueTicks();
+  void armTimer();
+
+  HINSTANCE instance_;
+  HWND hwnd_ = nullptr;
+  forms::Form* form_ = nullptr;
+  forms::Timer* formTimer_ = nullptr;
+  std::optional<forms::TickSchedule> schedule_;
+  HANDLE tickTimer_;
+  bool reporting_ = false;  // the error box is up: nothing reaches the forms runtime any more
+  GdiPainter painter_;
+};
+
+// Runs part of the program so that nothing it lets escape goes on into Windows: an error is
+// reported as unhandled, which ends the program.
+template <class Work>
+void guarded(platform::Host& host, Work&& work) {
+  try {
+    platform::dispatch(host, std::forward<Work>(work));
+  } catch (...) {
+    host.reportUnhandled(forms::RuntimeError(51, "Internal error"));
+  }
+}
+
+}  // namespace platform::win32
