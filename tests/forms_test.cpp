@@ -22,8 +22,8 @@ int errorNumber(const std::function<void()>& statement) {
 }
 
 TEST(Conversions, PixelsAndClngRoundHalvesToEven) {
-  EXPECT_EQ(forms::toPixels(22.5f), 2);   // 1.5 px
-  EXPECT_EQ(forms::toPixels(37.5f), 2);   // 2.5 px
+  EXPECT_EQ(forms::toPixels(22.5f), 2);  // 1.5 px
+  EXPECT_EQ(forms::toPixels(37.5f), 2);  // 2.5 px
   EXPECT_EQ(forms::toPixels(8565), 571);
   EXPECT_EQ(forms::toPixels(3800), 253);  // 253.33
   EXPECT_EQ(forms::toPixels(-7.5f), 0);   // -0.5 px
@@ -80,8 +80,8 @@ struct SampleForm : ::testing::Test {
     box.move(0, 4500, 3000, 1500);
     box.setBorderStyle(forms::BorderStyle::None);
     inner.move(150, 150, 600, 600);
-    for (forms::Control* c : {static_cast<forms::Control*>(&back),
-                              static_cast<forms::Control*>(&front)}) {
+    for (forms::Control* c :
+         {static_cast<forms::Control*>(&back), static_cast<forms::Control*>(&front)}) {
       c->onMouseDown = [this](forms::Control& s, const forms::MouseEvent& e) {
         events.push_back(s.name() + " down " + std::to_string(static_cast<int>(e.x)));
       };
@@ -151,23 +151,23 @@ TEST_F(SampleForm, CaptureHoldsUntilEveryButtonIsUp) {
   EXPECT_EQ(form.captured(), &front);
   form.mouseUp(MouseButton::Left, 0, 2000, 2000);
   EXPECT_EQ(form.captured(), nullptr);
-  EXPECT_EQ(events, (std::vector<std::string>{"Btn down 500", "Btn down -1000", "Btn up",
-                                              "Btn up", "Btn click"}));
+  EXPECT_EQ(events, (std::vector<std::string>{"Btn down 500", "Btn down -1000", "Btn up", "Btn up",
+                                              "Btn click"}));
   events.clear();
   form.mouseUp(MouseButton::Left, 0, 2000, 2000);  // a release with no press is dropped
   EXPECT_TRUE(events.empty());
 }
 
 TEST(Pictures, NaturalSizeComesFromTheBytes) {
-  const std::uint8_t jpeg[] = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0x00, 0x00, 0xFF, 0xC0,
-                               0x00, 0x11, 0x08, 0x00, 0x78, 0x01, 0xB8, 0x03};
+  const std::uint8_t jpeg[] = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0x00, 0x00, 0xFF,
+                               0xC0, 0x00, 0x11, 0x08, 0x00, 0x78, 0x01, 0xB8, 0x03};
   auto bitmap = forms::Picture::fromBytes(forms::PictureKind::Bitmap, jpeg);
   EXPECT_EQ(bitmap->width(), 440 * 15);
   EXPECT_EQ(bitmap->height(), 120 * 15);
 
   // Placeable header: bounding box -3033,1704 .. 1138,2040 at 1000 units per inch.
-  const std::uint8_t wmf[] = {0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0x27, 0xF4, 0xA8, 0x06, 0x72,
-                              0x04, 0xF8, 0x07, 0xE8, 0x03, 0, 0, 0, 0, 0, 0};
+  const std::uint8_t wmf[] = {0xD7, 0xCD, 0xC6, 0x9A, 0,    0, 0x27, 0xF4, 0xA8, 0x06, 0x72,
+                              0x04, 0xF8, 0x07, 0xE8, 0x03, 0, 0,    0,    0,    0,    0};
   auto metafile = forms::Picture::fromBytes(forms::PictureKind::Metafile, wmf);
   EXPECT_NEAR(metafile->width(), 4171 * 1.44, 0.01);
   EXPECT_NEAR(metafile->height(), 336 * 1.44, 0.01);
@@ -175,8 +175,7 @@ TEST(Pictures, NaturalSizeComesFromTheBytes) {
   std::uint8_t ico[22] = {0, 0, 1, 0, 1, 0, 32, 32};
   EXPECT_EQ(forms::Picture::fromBytes(forms::PictureKind::Icon, ico)->width(), 480);
 
-  EXPECT_EQ(errorNumber([&] { forms::Picture::fromBytes(forms::PictureKind::Bitmap, ico); }),
-            481);
+  EXPECT_EQ(errorNumber([&] { forms::Picture::fromBytes(forms::PictureKind::Bitmap, ico); }), 481);
   EXPECT_EQ(errorNumber([&] {
               forms::Picture::fromBytes(forms::PictureKind::Bitmap,
                                         std::span<const std::uint8_t>(jpeg, 12));

@@ -56,9 +56,8 @@ TEST_F(LauncherTest, WindowIsCreatedAsDesigned) {
   // Back to front over the backdrop.
   std::vector<std::string> order;
   for (auto* c : f.stacking()) order.push_back(c->name());
-  EXPECT_EQ(order, (std::vector<std::string>{"Image1", "Image3", "BasePic", "ComBT",
-                                             "ShowEndTime", "Image2", "MSg", "Label1",
-                                             "Picture1", "Timer1"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"Image1", "Image3", "BasePic", "ComBT", "ShowEndTime",
+                                             "Image2", "MSg", "Label1", "Picture1", "Timer1"}));
   EXPECT_EQ(f.Picture1->stacking().front(), &f.sBT0(0));
   // The faces are the same picture objects wherever the code later hands them.
   EXPECT_NE(upFace(), downFace());
@@ -226,12 +225,12 @@ TEST_F(LauncherTest, UpperPartOfTheNumberBelongsToTheCloseButton) {
 
 TEST_F(LauncherTest, ClicksElsewhereDoNothing) {
   start();
-  for (auto [x, y] : {std::pair{1000.f, 3300.f},    // lower part of the number
-                      std::pair{5000.f, 2000.f},    // status message
-                      std::pair{5000.f, 3150.f},    // countdown notice
-                      std::pair{300.f, 300.f},      // backdrop
-                      std::pair{4000.f, 800.f},     // title banner
-                      std::pair{6000.f, 2900.f}}) { // credit line
+  for (auto [x, y] : {std::pair{1000.f, 3300.f},     // lower part of the number
+                      std::pair{5000.f, 2000.f},     // status message
+                      std::pair{5000.f, 3150.f},     // countdown notice
+                      std::pair{300.f, 300.f},       // backdrop
+                      std::pair{4000.f, 800.f},      // title banner
+                      std::pair{6000.f, 2900.f}}) {  // credit line
     host.click(x, y);
     EXPECT_FALSE(host.ended()) << x << "," << y;
   }
@@ -310,8 +309,8 @@ TEST_F(LauncherTest, CountsDownOncePerSecondAndEndsOnTheEleventhTick) {
     host.tick();
     shown.push_back(frm().ShowEndTime->caption());
   }
-  EXPECT_EQ(shown, (std::vector<std::u16string>{u"9", u"8", u"7", u"6", u"5", u"4", u"3",
-                                                u"2", u"1", u"0"}));
+  EXPECT_EQ(shown, (std::vector<std::u16string>{u"9", u"8", u"7", u"6", u"5", u"4", u"3", u"2",
+                                                u"1", u"0"}));
   EXPECT_FALSE(host.ended());
   EXPECT_EQ(host.now(), 10000);
   host.tick();

@@ -10,9 +10,12 @@ namespace {
 
 forms::PictureKind kindOf(platform::Asset asset) {
   switch (asset) {
-    case platform::Asset::CountdownNotice: return forms::PictureKind::Metafile;
-    case platform::Asset::WindowIcon: return forms::PictureKind::Icon;
-    default: return forms::PictureKind::Bitmap;
+    case platform::Asset::CountdownNotice:
+      return forms::PictureKind::Metafile;
+    case platform::Asset::WindowIcon:
+      return forms::PictureKind::Icon;
+    default:
+      return forms::PictureKind::Bitmap;
   }
 }
 
@@ -100,10 +103,8 @@ LOMA_Frm::LOMA_Frm() {
     for (auto it = kControlDesigns.rbegin(); it != kControlDesigns.rend(); ++it) {
       if (it->container.empty() == nested) continue;
       Builder builder{*this, pictures};
-      std::visit([&](const auto& d) { builder(d, *containers.at(it->container), *it); },
-                 it->kind);
-      if (auto* box = dynamic_cast<forms::PictureBox*>(builder.control))
-        containers[it->name] = box;
+      std::visit([&](const auto& d) { builder(d, *containers.at(it->container), *it); }, it->kind);
+      if (auto* box = dynamic_cast<forms::PictureBox*>(builder.control)) containers[it->name] = box;
     }
   }
 
