@@ -1,6 +1,7 @@
 #include "forms/control.h"
 
 #include <algorithm>
+#include <ranges>
 
 #include "forms/form.h"
 
@@ -157,8 +158,7 @@ Control* Container::hitTest(Twips x, Twips y) const {
   };
   // Child windows lie above every windowless control, whatever the stacking says.
   for (bool windowless : {false, true}) {
-    for (auto it = stacking_.rbegin(); it != stacking_.rend(); ++it) {
-      Control* c = *it;
+    for (Control* c : std::views::reverse(stacking_)) {
       if (c->windowless() != windowless || !inside(c)) continue;
       if (auto* box = dynamic_cast<PictureBox*>(c)) {
         PixelRect inner = box->clientPixels();

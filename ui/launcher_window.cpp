@@ -1,6 +1,7 @@
 #include "ui/launcher_window.h"
 
 #include <map>
+#include <ranges>
 
 #include "platform/api.h"
 #include "ui/layout.h"
@@ -100,11 +101,13 @@ LOMA_Frm::LOMA_Frm() {
   // the window's own controls before those inside a picture box.
   std::map<std::string_view, forms::Container*> containers{{"", this}};
   for (bool nested : {false, true}) {
-    for (auto it = kControlDesigns.rbegin(); it != kControlDesigns.rend(); ++it) {
-      if (it->container.empty() == nested) continue;
+    for (const ControlDesign& design : std::views::reverse(kControlDesigns)) {
+      if (design.container.empty() == nested) continue;
       Builder builder{*this, pictures};
-      std::visit([&](const auto& d) { builder(d, *containers.at(it->container), *it); }, it->kind);
-      if (auto* box = dynamic_cast<forms::PictureBox*>(builder.control)) containers[it->name] = box;
+      std::visit([&](const auto& d) { builder(d, *containers.at(design.container), design); },
+                 design.kind);
+      if (auto* box = dynamic_cast<forms::PictureBox*>(builder.control))
+        containers[design.name] = box;
     }
   }
 
