@@ -109,10 +109,6 @@ def _letters(img, contours):
     img[m] = colour[m]
 
 
-def lettering_contours():
-    return _lettering()
-
-
 def render():
     x, y = shade.grid(WIDTH, HEIGHT)
     img = np.empty(x.shape + (3,))

@@ -84,9 +84,8 @@ class OutlineFont:
         return pen.contours
 
 
-def to_clip(contours, dx=0.0, dy=0.0):
-    return [[(round((x + dx) * CLIP_SCALE), round((y + dy) * CLIP_SCALE)) for x, y in c]
-            for c in contours]
+def to_clip(contours):
+    return [[(round(x * CLIP_SCALE), round(y * CLIP_SCALE)) for x, y in c] for c in contours]
 
 
 def from_clip(paths):
@@ -129,16 +128,9 @@ def rounded(contours, radius, grow, arc_tolerance=1.5):
     return from_clip(_offset(shrunk, radius, arc_tolerance))
 
 
-def transform(contours, scale, x0, y0, flip=True):
+def transform(contours, scale, x0, y0):
     """Font units (y up) to picture units (y down) with the origin at (x0, y0)."""
-    sy = -scale if flip else scale
-    return [[(x0 + x * scale, y0 + y * sy) for x, y in c] for c in contours]
-
-
-def bounds(contours):
-    xs = [x for c in contours for x, _ in c]
-    ys = [y for c in contours for _, y in c]
-    return min(xs), min(ys), max(xs), max(ys)
+    return [[(x0 + x * scale, y0 - y * scale) for x, y in c] for c in contours]
 
 
 def mask(contours, width, height, ss=4, rule="evenodd"):
