@@ -81,26 +81,38 @@ def _layout():
     return glyphs
 
 
-def _rounded(contours, dx=0.0, dy=0.0):
+def _on_grid(contours):
+    """Drops points that land on the same whole logical unit as the point
+    before them; keeps the exact positions of the rest."""
     out = []
     for c in contours:
-        pts = []
+        kept = []
         for x, y in c:
-            p = (int(round(x + dx)), int(round(y + dy)))
-            if not pts or pts[-1] != p:
-                pts.append(p)
-        if len(pts) > 1 and pts[0] == pts[-1]:
-            pts.pop()
-        if len(pts) >= 3:
-            out.append(pts)
+            if not kept or _whole(kept[-1]) != _whole((x, y)):
+                kept.append((x, y))
+        if len(kept) > 1 and _whole(kept[0]) == _whole(kept[-1]):
+            kept.pop()
+        if len(kept) >= 3:
+            out.append(kept)
     return out
+
+
+def _whole(p, dx=0.0, dy=0.0):
+    return int(round(p[0] + dx)), int(round(p[1] + dy))
+
+
+def _placed(contours, dx=0.0, dy=0.0):
+    """Whole logical units; the shadow rounds its own shifted positions, so
+    each of its points lies 86 or 87 units right of the glyph's and 64 or 65
+    units below it."""
+    return [[_whole(p, dx, dy) for p in c] for c in contours]
 
 
 def _bridged(outer, inner):
     """One polygon for a ring: the outer contour, a horizontal cut to the
     inner one, round the inner one, and back along the cut. Under alternate
-    filling the two passes of the cut cancel and, being horizontal, never
-    cross a scan line."""
+    filling the two passes of the cut cancel and, being horizontal (both
+    ends share one y, also after rounding), never cross a scan line."""
     j = min(range(len(inner)), key=lambda k: (inner[k][0], inner[k][1]))
     xi, yi = inner[j]
     best = None
@@ -113,7 +125,7 @@ def _bridged(outer, inner):
         if xc < xi and (best is None or xc > best[1]):
             best = (i, xc)
     i, xc = best
-    cut = (int(round(xc)), yi)
+    cut = (xc, yi)
     ring_in = inner[j:] + inner[:j] + [inner[j]]
     return outer[:i + 1] + [cut] + ring_in + [cut] + outer[i + 1:]
 
@@ -148,7 +160,7 @@ def _fill(records, colour, glyph, single):
                            _u16s([BS_SOLID] + _colorref(colour) + [0])))
     records.append(_record(META_SELECTOBJECT, [1]))
     if single:
-        pts = _single_polygon(glyph)
+        (pts,) = glyph
         records.append(_record(META_POLYGON, [len(pts)] + [v for p in pts for v in p]))
     else:
         words = [len(glyph)] + [len(c) for c in glyph] + [v for c in glyph for p in c for v in p]
@@ -167,10 +179,12 @@ def build():
         _record(META_CREATEPENINDIRECT, _u16s([PS_NULL, 0, 0] + _colorref((0, 0, 0)))),
         _record(META_SELECTOBJECT, [0]),
     ]
+    glyphs = [_on_grid(g) for g in glyphs]
+    glyphs = [[_single_polygon(g)] if ch == "0" else g for ch, g in zip(chars, glyphs)]
     for ch, g in zip(chars, glyphs):
-        _fill(records, SHADOW, _rounded(g, *SHADOW_SHIFT), ch == "0")
+        _fill(records, SHADOW, _placed(g, *SHADOW_SHIFT), ch == "0")
     for ch, g in zip(chars, glyphs):
-        _fill(records, YELLOW, _rounded(g), ch == "0")
+        _fill(records, YELLOW, _placed(g), ch == "0")
     records.append(_record(META_EOF, []))
 
     body = b"".join(records)
