@@ -71,8 +71,8 @@ BLACK = {
 VERSION = "Version 1.00"
 
 
-def _subset(spec):
-    path, number = spec["source"]
+def _subset(face):
+    path, number = face["source"]
     font = TTFont(path, fontNumber=number, recalcTimestamp=False, lazy=False)
     options = subset.Options()
     options.layout_features = []
@@ -84,25 +84,25 @@ def _subset(spec):
     options.hinting = True
     options.glyph_names = False
     sub = subset.Subsetter(options)
-    sub.populate(text=spec["text"])
+    sub.populate(text=face["text"])
     sub.subset(font)
     return font
 
 
-def _names(font, spec):
+def _names(font, face):
     name = font["name"]
     copyright_ = name.getDebugName(0)
     table = newTable("name")
     table.names = []
-    full = spec["family"] + ("" if spec["style"] == "Regular" else " " + spec["style"])
+    full = face["family"] + ("" if face["style"] == "Regular" else " " + face["style"])
     records = {
         0: copyright_ + " Modified for the LOMA launcher.",
-        1: spec["family"],
-        2: spec["style"],
-        3: VERSION.split()[1] + ";LOMA;" + spec["postscript"],
+        1: face["family"],
+        2: face["style"],
+        3: VERSION.split()[1] + ";LOMA;" + face["postscript"],
         4: full,
         5: VERSION,
-        6: spec["postscript"],
+        6: face["postscript"],
         13: "This Font Software is licensed under the SIL Open Font License, Version 1.1.",
         14: "https://openfontlicense.org",
     }
@@ -112,67 +112,67 @@ def _names(font, spec):
     font["name"] = table
 
 
-def _metrics(font, spec):
+def _metrics(font, face):
     upm = font["head"].unitsPerEm
-    ascent = round(spec["ascent_em"] * upm)
-    descent = round(spec["descent_em"] * upm)
+    ascent = round(face["ascent_em"] * upm)
+    descent = round(face["descent_em"] * upm)
     os2 = font["OS/2"]
     os2.usWinAscent, os2.usWinDescent = ascent, descent
     os2.sTypoAscender, os2.sTypoDescender, os2.sTypoLineGap = ascent, -descent, 0
     hhea = font["hhea"]
     hhea.ascent, hhea.descent, hhea.lineGap = ascent, -descent, 0
-    os2.usWeightClass = spec["weight"]
+    os2.usWeightClass = face["weight"]
     fs = os2.fsSelection & ~(0x01 | 0x20 | 0x40)   # italic, bold, regular
-    fs |= 0x20 if spec["bold"] else 0x40
+    fs |= 0x20 if face["bold"] else 0x40
     fs |= 0x80                                     # use the typo metrics
     os2.fsSelection = fs
     if os2.version < 4:
         os2.version = 4
-    font["head"].macStyle = 0x01 if spec["bold"] else 0x00
+    font["head"].macStyle = 0x01 if face["bold"] else 0x00
 
 
-def _cff_names(font, spec):
+def _cff_names(font, face):
     cff = font["CFF "].cff
-    cff.fontNames = [spec["postscript"]]
+    cff.fontNames = [face["postscript"]]
     top = cff.topDictIndex[0]
-    for key, value in (("FullName", spec["family"] + " " + spec["style"]),
-                       ("FamilyName", spec["family"]), ("Weight", spec["style"])):
+    for key, value in (("FullName", face["family"] + " " + face["style"]),
+                       ("FamilyName", face["family"]), ("Weight", face["style"])):
         if hasattr(top, key) or key in top.rawDict:
             setattr(top, key, value)
     if hasattr(top, "FDArray"):
         for i, fd in enumerate(top.FDArray):
             if hasattr(fd, "FontName"):
-                fd.FontName = "%s-%d" % (spec["postscript"], i)
+                fd.FontName = "%s-%d" % (face["postscript"], i)
 
 
-def build(spec):
-    font = _subset(spec)
-    _names(font, spec)
-    _metrics(font, spec)
-    _cff_names(font, spec)
+def build(face):
+    font = _subset(face)
+    _names(font, face)
+    _metrics(font, face)
+    _cff_names(font, face)
     out = io.BytesIO()
     font.save(out)
     return out.getvalue()
 
 
-def licence(spec):
+def licence(face):
     """Where the font comes from, what was changed, and the licence text as
     Debian ships it with the original."""
-    with open(spec["licence_from"], encoding="utf-8") as f:
+    with open(face["licence_from"], encoding="utf-8") as f:
         text = f.read()
-    m = re.search(r"^License: %s\n((?: .*\n?)+)" % re.escape(spec["licence_name"]), text, re.M)
+    m = re.search(r"^License: %s\n((?: .*\n?)+)" % re.escape(face["licence_name"]), text, re.M)
     if not m:
-        raise ValueError("no %s licence text in %s" % (spec["licence_name"], spec["licence_from"]))
+        raise ValueError("no %s licence text in %s" % (face["licence_name"], face["licence_from"]))
     body = []
     for line in m.group(1).splitlines():
         line = line[1:]
         body.append("" if line == "." else line)
-    font = TTFont(spec["source"][0], fontNumber=spec["source"][1], lazy=True)
+    font = TTFont(face["source"][0], fontNumber=face["source"][1], lazy=True)
     origin_copyright = font["name"].getDebugName(0)
     head = [
-        "%s (%s)" % (spec["family"], spec["style"]),
+        "%s (%s)" % (face["family"], face["style"]),
         "",
-        "A modified version of %s," % spec["origin"],
+        "A modified version of %s," % face["origin"],
         origin_copyright,
         "",
         "Changes: reduced to the characters that the LOMA launcher shows; renamed;",
