@@ -35,7 +35,7 @@ const std::array<ControlDesign, 12> kControlDesigns{{
      2850,
      4050,
      195,
-     LabelDesign{u"(C) ZAVRO Fi Diagnostic Launcher 1.00", forms::kWindowText,
+     LabelDesign{u"(C) ZAVRO Fi LOMA Diagnostic Launcher", forms::kWindowText,
                  forms::kWindowBackground, kMingSmall, Alignment::Center, BackStyle::Transparent,
                  true, BorderStyle::None, 4}},
     {"MSg",
