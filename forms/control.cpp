@@ -1,7 +1,6 @@
 #include "forms/control.h"
 
 #include <algorithm>
-#include <ranges>
 
 #include "forms/form.h"
 
@@ -158,7 +157,9 @@ Control* Container::hitTest(Twips x, Twips y) const {
   };
   // Child windows lie above every windowless control, whatever the stacking says.
   for (bool windowless : {false, true}) {
-    for (Control* c : std::views::reverse(stacking_)) {
+    // NOLINTNEXTLINE(modernize-loop-convert): front to back is the reverse of the stacking.
+    for (auto it = stacking_.rbegin(); it != stacking_.rend(); ++it) {
+      Control* c = *it;
       if (c->windowless() != windowless || !inside(c)) continue;
       if (auto* box = dynamic_cast<PictureBox*>(c)) {
         PixelRect inner = box->clientPixels();

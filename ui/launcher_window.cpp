@@ -1,7 +1,6 @@
 #include "ui/launcher_window.h"
 
 #include <map>
-#include <ranges>
 
 #include "platform/api.h"
 #include "ui/layout.h"
@@ -101,7 +100,9 @@ LOMA_Frm::LOMA_Frm() {
   // the window's own controls before those inside a picture box.
   std::map<std::string_view, forms::Container*> containers{{"", this}};
   for (bool nested : {false, true}) {
-    for (const ControlDesign& design : std::views::reverse(kControlDesigns)) {
+    // NOLINTNEXTLINE(modernize-loop-convert): the table is read back to front.
+    for (auto it = kControlDesigns.rbegin(); it != kControlDesigns.rend(); ++it) {
+      const ControlDesign& design = *it;
       if (design.container.empty() == nested) continue;
       Builder builder{*this, pictures};
       std::visit([&](const auto& d) { builder(d, *containers.at(design.container), design); },
