@@ -9,13 +9,13 @@
 #include "platform/win32/file_lookup.h"
 #include "platform/win32/process_start.h"
 #include "platform/win32/text.h"
+#include "resource_ids.h"
 
 namespace platform::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"LOMA_Frm";
 constexpr wchar_t kProgramTitle[] = L"LOMA";
-constexpr int kApplicationIcon = 1;  // the icon group of the program file
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 constexpr DWORD CREATE_WAITABLE_TIMER_HIGH_RESOLUTION = 0x2;
 #endif
@@ -86,11 +86,12 @@ void Host::attach(forms::Form& form) {
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = windowProc;
   windowClass.hInstance = instance_;
-  windowClass.hIcon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kApplicationIcon),
-                                                    IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-  windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kApplicationIcon),
-                                                      IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                      GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  windowClass.hIcon =
+      static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APPLICATION_GROUP), IMAGE_ICON,
+                                    0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  windowClass.hIconSm = static_cast<HICON>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APPLICATION_GROUP), IMAGE_ICON,
+                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.lpszClassName = kWindowClass;
   RegisterClassExW(&windowClass);
