@@ -5,8 +5,9 @@
 #
 #   tests/e2e/wine/run.sh [build-dir]     (default build/windows, from the windows preset)
 #
-# Needs: mingw-w64 (objdump, windres) wine wine64 xvfb xdotool imagemagick x11-utils. Prints the folder with the
-# screenshots, then "N passed, N failed"; exits non-zero on any failure.
+# Needs: mingw-w64 (objdump, windres) wine wine64 xvfb xdotool imagemagick x11-utils.
+# Prints the folder with the screenshots, then "N passed, N failed"; exits non-zero on any
+# failure. About 50 s on two cores; only one run waits for the whole countdown.
 set -u
 
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
@@ -42,6 +43,7 @@ check() {  # check DESCRIPTION COMMAND...
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 seconds() { awk -v ms="$1" 'BEGIN { printf "%.2f", ms / 1000 }'; }
 between() { awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(v >= lo && v <= hi) }'; }
+below() { awk -v v="$1" -v limit="$2" 'BEGIN { exit !(v < limit) }'; }
 
 # --- the display and the prefix -------------------------------------------------------------
 exec 3> "$WORK/display"
@@ -51,7 +53,8 @@ exec 3>&-
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
 # No window manager: the launcher's popup is override-redirect anyway, and a manager's own
 # Alt+F4 binding would keep that key from the program.
-export DISPLAY=:$(cat "$WORK/display")
+DISPLAY=:$(cat "$WORK/display")
+export DISPLAY
 
 T=$(now_ms)
 wineboot -i >/dev/null 2>&1
@@ -162,7 +165,7 @@ while [ -z "$BOX" ] && [ "$(now_ms)" -lt "$deadline" ]; do
 done
 check "the error box shows" test -n "$BOX"
 shot error_box
-check "the launcher window is hidden behind it" \
+check "the launcher window is hidden while the box shows" \
   test -z "$(for w in $(xdotool search --onlyvisible --pid "$PID" 2>/dev/null); do
                [ "$(geometry "$w" | cut -d' ' -f3-)" = "571 253" ] && echo "$w"; done)"
 
@@ -180,21 +183,22 @@ if await_window; then
   # The pictures, compared with the embedded files drawn as the window draws them.
   convert "$ASSETS/backdrop.jpg" -crop 30x252+540+0 +repage "$WORK/want.png"
   crop not_found got 540 0 30 252
-  check "backdrop at natural size" test "$(awk -v e="$(rmse "$WORK/got.png" "$WORK/want.png")" 'BEGIN {print (e < 0.04)}')" = 1
+  check "backdrop at natural size" below "$(rmse "$WORK/got.png" "$WORK/want.png")" 0.04
   asset title_banner.jpg 492 74 banner
   convert "$WORK/banner.png" -crop 484x64+4+4 +repage "$WORK/want.png"
   crop not_found got 46 34 484 64
-  check "title banner stretched to 492 x 74" test "$(awk -v e="$(rmse "$WORK/got.png" "$WORK/want.png")" 'BEGIN {print (e < 0.08)}')" = 1
+  check "title banner stretched to 492 x 74" below "$(rmse "$WORK/got.png" "$WORK/want.png")" 0.08
   asset down_face.jpg 335 85 panel
   convert "$WORK/panel.png" -crop 330x16+3+1 +repage "$WORK/want.png"
   crop not_found got 203 104 330 16
-  check "status panel shows the down face" test "$(awk -v e="$(rmse "$WORK/got.png" "$WORK/want.png")" 'BEGIN {print (e < 0.08)}')" = 1
+  check "status panel shows the down face" below "$(rmse "$WORK/got.png" "$WORK/want.png")" 0.08
   asset up_face.jpg 159 85 up
   asset down_face.jpg 159 85 down
   convert "$WORK/up.png" -crop 159x22+0+0 +repage "$WORK/up_top.png"
   convert "$WORK/down.png" -crop 159x22+0+0 +repage "$WORK/down_top.png"
   crop not_found got 43 103 159 22
-  UP_E=$(rmse "$WORK/got.png" "$WORK/up_top.png") DOWN_E=$(rmse "$WORK/got.png" "$WORK/down_top.png")
+  UP_E=$(rmse "$WORK/got.png" "$WORK/up_top.png")
+  DOWN_E=$(rmse "$WORK/got.png" "$WORK/down_top.png")
   check "close button shows the up face ($UP_E against $DOWN_E)" \
     awk -v u="$UP_E" -v d="$DOWN_E" 'BEGIN { exit !(u < 0.08 && u < d) }'
   crop not_found got 139 204 327 24
@@ -223,7 +227,7 @@ EOF
   END_S=$(seconds $((T_END - T0))) AFTER_WINDOW=$(seconds $((T_END - T1)))
   # Eleven ticks from the window's creation, which lies between the start and the showing.
   check "countdown ends the program $END_S s after start, $AFTER_WINDOW s after the window" \
-    between "$END_S" 11.0 12.5
+    between "$END_S" 11.0 13.0
   check "exit code 0" test "$CODE" = 0
 else
   fail "window shown"
@@ -250,7 +254,8 @@ if await_window; then
   sleep 0.6
   shot button_down
   crop button_down got 43 103 159 22
-  UP_E=$(rmse "$WORK/got.png" "$WORK/up_top.png") DOWN_E=$(rmse "$WORK/got.png" "$WORK/down_top.png")
+  UP_E=$(rmse "$WORK/got.png" "$WORK/up_top.png")
+  DOWN_E=$(rmse "$WORK/got.png" "$WORK/down_top.png")
   check "held button shows the down face ($DOWN_E against $UP_E)" \
     awk -v u="$UP_E" -v d="$DOWN_E" 'BEGIN { exit !(d < 0.08 && d < u) }'
   T_CLICK=$(now_ms)
