@@ -168,7 +168,7 @@ std::optional<Metafile> parseMetafile(std::span<const std::uint8_t> bytes) {
   auto records = bytes.subspan(kPlaceableHeader + headerBytes);
   while (records.size() >= kRecordHeader) {
     Words head(records.first(kRecordHeader));
-    std::uint32_t words = head.u32(0);
+    std::size_t words = head.u32(0);
     std::uint16_t function = head.u16(2);
     if (words < kRecordHeader / 2 || words > records.size() / 2 || function == kEof) break;
     if (!parser.record(function, Words(records.subspan(kRecordHeader, 2 * words - kRecordHeader))))
