@@ -22,16 +22,18 @@ constexpr std::size_t kPlaceableHeader = 22, kMetafileHeader = 18, kRecordHeader
 constexpr std::uint16_t kAlternate = 1;
 constexpr std::uint16_t kSolidBrush = 0, kHatchedBrush = 2;
 
-// The 16-bit parameters of one record; readers check words() before reading.
+// The 16-bit parameters of one record; readers check size() before reading.
 class Words {
  public:
   explicit Words(std::span<const std::uint8_t> b) : b_(b) {}
-  std::size_t size() const { return b_.size() / 2; }
-  std::uint16_t u16(std::size_t i) const {
+  [[nodiscard]] std::size_t size() const { return b_.size() / 2; }
+  [[nodiscard]] std::uint16_t u16(std::size_t i) const {
     return static_cast<std::uint16_t>(b_[2 * i] | (b_[2 * i + 1] << 8));
   }
-  std::int16_t s16(std::size_t i) const { return static_cast<std::int16_t>(u16(i)); }
-  std::uint32_t u32(std::size_t i) const { return u16(i) | (std::uint32_t{u16(i + 1)} << 16); }
+  [[nodiscard]] std::int16_t s16(std::size_t i) const { return static_cast<std::int16_t>(u16(i)); }
+  [[nodiscard]] std::uint32_t u32(std::size_t i) const {
+    return u16(i) | (std::uint32_t{u16(i + 1)} << 16);
+  }
 
  private:
   std::span<const std::uint8_t> b_;

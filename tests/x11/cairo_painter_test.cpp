@@ -107,7 +107,8 @@ TEST(CairoPainter, MetafileAndIconLeaveTheBackgroundWhereTheyPaintNothing) {
   EXPECT_GE(ink.top, 10);
   EXPECT_LE(ink.bottom, 10 + 24 - 1);
   p.drawPicture(*icon, {350, 50, 32, 32});
-  EXPECT_EQ(pixel(p.surface(), 350, 50), 0xFF00FFu);  // transparent corner
+  EXPECT_EQ(pixel(p.surface(), 350, 50), 0x0000FFu);  // the blue D
+  EXPECT_EQ(pixel(p.surface(), 381, 50), 0xFF00FFu);  // transparent corner
   EXPECT_NE(inkOn(p.surface(), 0xFF00FF).bottom, ink.bottom);
 }
 

@@ -94,16 +94,16 @@ TEST(IconDecoder, RejectsCutAndUnsupportedIcons) {
   EXPECT_FALSE(decodeIcon(trueColour));
 }
 
-TEST(IconDecoder, WindowIconIs32By32WithTransparentCorners) {
+TEST(IconDecoder, WindowIconShowsItsLettersOnATransparentGround) {
   auto icon = decodeIcon(embedded(Asset::WindowIcon));
   ASSERT_TRUE(icon);
   ASSERT_EQ(icon->width, 32);
   ASSERT_EQ(icon->height, 32);
-  EXPECT_EQ(icon->pixels[0], 0u);
-  EXPECT_EQ(icon->pixels[31], 0u);
-  int opaque = 0;
-  for (auto p : icon->pixels) opaque += (p >> 24) == 0xFF;
-  EXPECT_GT(opaque, 100);
+  auto at = [&](int x, int y) { return icon->pixels[static_cast<std::size_t>(y * 32 + x)]; };
+  EXPECT_EQ(at(0, 0), 0xFF0000FFu);   // the blue D fills the upper left
+  EXPECT_EQ(at(0, 24), 0xFFFF0000u);  // the red maker word along the bottom
+  EXPECT_EQ(at(31, 0), 0u);           // transparent beside the letters
+  for (int x = 0; x < 32; ++x) EXPECT_EQ(at(x, 23), 0u) << x;
 }
 
 }  // namespace
