@@ -102,11 +102,10 @@ void CairoPainter::frame(const forms::PixelRect& rect, forms::Colour colour) {
   cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
 }
 
-const CairoPainter::Decoded& CairoPainter::decoded(const forms::Picture& picture) {
+CairoPainter::Decoded& CairoPainter::decoded(const forms::Picture& picture) {
   Decoded& entry = pictures_[&picture];
   if (entry.bytes == picture.bytes().data() && entry.bytes) return entry;
-  entry.bytes = picture.bytes().data();
-  entry.content = std::monostate{};
+  entry = Decoded{picture.bytes().data(), std::monostate{}, {}};
   switch (picture.kind()) {
     case forms::PictureKind::Bitmap:
       if (Surface s = decodeJpeg(picture.bytes())) entry.content = std::move(s);
@@ -123,8 +122,9 @@ const CairoPainter::Decoded& CairoPainter::decoded(const forms::Picture& picture
 
 void CairoPainter::drawPicture(const forms::Picture& picture, const forms::PixelRect& rect) {
   if (rect.empty()) return;
-  const Decoded& d = decoded(picture);
-  if (const auto* raster = std::get_if<Surface>(&d.content)) drawRaster(raster->get(), rect);
+  Decoded& d = decoded(picture);
+  if (std::holds_alternative<Surface>(d.content))
+    copyRaster(rasterAt(d, rect.width, rect.height), rect);
   if (const auto* metafile = std::get_if<Metafile>(&d.content)) {
     cairo_save(cr_);
     playMetafile(cr_, *metafile, rect);
@@ -132,20 +132,34 @@ void CairoPainter::drawPicture(const forms::Picture& picture, const forms::Pixel
   }
 }
 
-void CairoPainter::drawRaster(cairo_surface_t* raster, const forms::PixelRect& rect) {
-  int w = cairo_image_surface_get_width(raster), h = cairo_image_surface_get_height(raster);
-  bool natural = w == rect.width && h == rect.height;
+cairo_surface_t* CairoPainter::rasterAt(Decoded& picture, int width, int height) {
+  cairo_surface_t* raster = std::get<Surface>(picture.content).get();
+  if (cairo_image_surface_get_width(raster) == width &&
+      cairo_image_surface_get_height(raster) == height)
+    return raster;
+  Surface& stretched = picture.stretched[{width, height}];
+  if (stretched) return stretched.get();
+  stretched.reset(
+      cairo_image_surface_create(cairo_image_surface_get_format(raster), width, height));
+  cairo_t* cr = cairo_create(stretched.get());
+  cairo_scale(cr, double(width) / cairo_image_surface_get_width(raster),
+              double(height) / cairo_image_surface_get_height(raster));
+  cairo_set_source_surface(cr, raster, 0, 0);
+  // Edge pixels extend outwards rather than fading into what lies behind.
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  return stretched.get();
+}
+
+void CairoPainter::copyRaster(cairo_surface_t* raster, const forms::PixelRect& rect) {
   cairo_save(cr_);
   cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
   cairo_clip(cr_);
-  cairo_translate(cr_, rect.x, rect.y);
-  if (!natural) cairo_scale(cr_, double(rect.width) / w, double(rect.height) / h);
-  cairo_set_source_surface(cr_, raster, 0, 0);
-  cairo_pattern_t* source = cairo_get_source(cr_);
-  // Natural size is a plain copy. Stretched, edge pixels extend outwards rather than fading
-  // into what lies behind.
-  cairo_pattern_set_filter(source, natural ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
-  cairo_pattern_set_extend(source, CAIRO_EXTEND_PAD);
+  cairo_set_source_surface(cr_, raster, rect.x, rect.y);
+  cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
   cairo_paint(cr_);
   cairo_restore(cr_);
 }

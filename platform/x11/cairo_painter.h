@@ -11,7 +11,9 @@
 #include <pango/pango.h>
 
 #include <cstdint>
+#include <map>
 #include <unordered_map>
+#include <utility>
 #include <variant>
 
 #include "forms/painter.h"
@@ -50,13 +52,16 @@ class CairoPainter : public forms::Painter {
                 const forms::PixelRect& rect, forms::Alignment alignment, bool wrap) override;
 
  private:
-  // A picture decoded once: a raster (bitmap, icon), a parsed metafile, or nothing.
+  // A picture decoded once: a raster (bitmap, icon), a parsed metafile, or nothing; and the
+  // raster resampled once for each size it is stretched to, so a repaint only copies pixels.
   struct Decoded {
-    const std::uint8_t* bytes;  // tells a picture from a later one at the same address
+    const std::uint8_t* bytes = nullptr;  // tells a picture from a later one at its address
     std::variant<std::monostate, Surface, Metafile> content;
+    std::map<std::pair<int, int>, Surface> stretched;
   };
-  const Decoded& decoded(const forms::Picture& picture);
-  void drawRaster(cairo_surface_t* raster, const forms::PixelRect& rect);
+  Decoded& decoded(const forms::Picture& picture);
+  static cairo_surface_t* rasterAt(Decoded& picture, int width, int height);
+  void copyRaster(cairo_surface_t* raster, const forms::PixelRect& rect);
   // The layout holds the text in the font, one line per line feed, unwrapped.
   void prepareLayout(std::u16string_view text, const forms::Font& font);
   void setColour(forms::Colour colour);

@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <string>
 
+#include "app/startup.h"
+#include "launch/detection.h"
+#include "platform/headless/host.h"
 #include "tests/x11/pixels.h"
 #include "tools/snapshot/snapshot.h"
 
@@ -50,6 +53,22 @@ TEST(Snapshot, StatesDifferWhereTheyShould) {
       }
   EXPECT_GT(differingPixels(found->surface(), down->surface()), 1000);
   EXPECT_GT(differingPixels(found->surface(), ticks->surface()), 0);
+}
+
+TEST(Snapshot, RepaintingOnlyWhatChangedGivesTheWholeFrame) {
+  platform::headless::Host host;
+  host.drive.addFile(launch::kDiagnosticPath);
+  app::Launcher launcher(host);
+  launcher.load();
+  auto& form = launcher.form();
+  platform::x11::CairoPainter partial(571, 253), whole(571, 253);
+  form.paint(partial);
+  host.tick();
+  partial.setClip(form.ShowEndTime->pixelBounds());  // the number: "10" becomes "9"
+  form.paint(partial);
+  partial.clearClip();
+  form.paint(whole);
+  EXPECT_EQ(differingPixels(partial.surface(), whole.surface()), 0);
 }
 
 class Golden : public testing::TestWithParam<snapshot::StateName> {};
