@@ -14,9 +14,9 @@
 namespace platform {
 
 // SetWindowPos arguments.
-constexpr std::intptr_t HWND_TOPMOST = -1;
-constexpr std::uint32_t SWP_NOACTIVATE = 0x10;
-constexpr std::uint32_t SWP_SHOWWINDOW = 0x40;
+constexpr std::intptr_t kHwndTopmost = -1;
+constexpr std::uint32_t kSwpNoActivate = 0x10;
+constexpr std::uint32_t kSwpShowWindow = 0x40;
 
 // File attribute mask of a lookup: 0 matches ordinary files only (read-only and archive too).
 constexpr int vbNormal = 0, vbReadOnly = 1, vbHidden = 2, vbSystem = 4, vbVolume = 8,

@@ -70,7 +70,7 @@ std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfte
   setWindowPosCalls.push_back({hWnd, hWndInsertAfter, x, y, cx, cy, flags, bounds_});
   // As the window manager does: the values are pixels, and neither move nor size is held back.
   applyBounds({x, y, cx, cy});
-  if (flags & SWP_SHOWWINDOW) visible_ = true;
+  if (flags & kSwpShowWindow) visible_ = true;
   return 1;
 }
 
