@@ -5,31 +5,22 @@
 namespace platform::x11 {
 
 forms::PixelRect primaryMonitor(Display* display) {
-  Window root = DefaultRootWindow(display);
   forms::PixelRect screen{0, 0, DisplayWidth(display, DefaultScreen(display)),
                           DisplayHeight(display, DefaultScreen(display))};
+  // RandR 1.5 lists the monitors with the primary marked, in one round trip.
   int eventBase = 0, errorBase = 0, major = 0, minor = 0;
   if (!XRRQueryExtension(display, &eventBase, &errorBase) ||
-      !XRRQueryVersion(display, &major, &minor) || major * 100 + minor < 103)
+      !XRRQueryVersion(display, &major, &minor) || major * 100 + minor < 105)
     return screen;
-  RROutput primary = XRRGetOutputPrimary(display, root);
-  if (primary == None) return screen;
-  forms::PixelRect monitor = screen;
-  XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
-  if (!resources) return screen;
-  if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, primary)) {
-    if (output->crtc != None) {
-      if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, output->crtc)) {
-        if (crtc->width > 0 && crtc->height > 0)
-          monitor = {crtc->x, crtc->y, static_cast<int>(crtc->width),
-                     static_cast<int>(crtc->height)};
-        XRRFreeCrtcInfo(crtc);
-      }
-    }
-    XRRFreeOutputInfo(output);
+  int count = 0;
+  XRRMonitorInfo* monitors = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
+  forms::PixelRect primary = screen;
+  for (int i = 0; i < count; ++i) {
+    if (monitors[i].primary && monitors[i].width > 0 && monitors[i].height > 0)
+      primary = {monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height};
   }
-  XRRFreeScreenResources(resources);
-  return monitor;
+  if (monitors) XRRFreeMonitors(monitors);
+  return primary;
 }
 
 }  // namespace platform::x11

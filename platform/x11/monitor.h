@@ -7,7 +7,7 @@
 
 namespace platform::x11 {
 
-// The primary output's rectangle (XRandR), or the whole screen when there is none.
+// The primary monitor's rectangle (XRandR 1.5), or the whole screen when none is marked.
 forms::PixelRect primaryMonitor(Display* display);
 
 }  // namespace platform::x11
