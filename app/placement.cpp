@@ -18,8 +18,8 @@ void makeTopmost(ui::LOMA_Frm& frm, platform::Services& services) {
   // The window manager reads these twips as pixels and the zero size shrinks the window; the
   // write-back below puts it where the placement left it.
   [[maybe_unused]] std::int32_t result =
-      services.setWindowPos(hWnd, platform::HWND_TOPMOST, forms::clng(left), forms::clng(top),
-                            0, 0, platform::SWP_SHOWWINDOW | platform::SWP_NOACTIVATE);
+      services.setWindowPos(hWnd, platform::HWND_TOPMOST, forms::clng(left), forms::clng(top), 0, 0,
+                            platform::SWP_SHOWWINDOW | platform::SWP_NOACTIVATE);
   frm.setTop(top);
   frm.setLeft(left);
   frm.setHeight(height);

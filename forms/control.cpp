@@ -6,7 +6,9 @@
 
 namespace forms {
 
-Form* Control::form() const { return container_ ? container_->owningForm() : nullptr; }
+Form* Control::form() const {
+  return container_ ? container_->owningForm() : nullptr;
+}
 
 void Control::move(Twips left, Twips top, Twips width, Twips height) {
   if (width < 0 || height < 0) throw err::invalidPropertyValue();
@@ -18,7 +20,9 @@ void Control::move(Twips left, Twips top, Twips width, Twips height) {
   geometryChanged();
 }
 
-void Control::geometryChanged() { invalidate(); }
+void Control::geometryChanged() {
+  invalidate();
+}
 
 void Control::setVisible(bool v) {
   invalidate();
@@ -153,6 +157,7 @@ Control* Container::hitTest(Twips x, Twips y) const {
   };
   // Child windows lie above every windowless control, whatever the stacking says.
   for (bool windowless : {false, true}) {
+    // NOLINTNEXTLINE(modernize-loop-convert): front to back is the reverse of the stacking.
     for (auto it = stacking_.rbegin(); it != stacking_.rend(); ++it) {
       Control* c = *it;
       if (c->windowless() != windowless || !inside(c)) continue;

@@ -22,7 +22,7 @@ enum class MouseButton { Left = 1, Right = 2, Middle = 4 };
 
 struct MouseEvent {
   MouseButton button = MouseButton::Left;
-  int shift = 0;  // 1 Shift, 2 Ctrl, 4 Alt
+  int shift = 0;       // 1 Shift, 2 Ctrl, 4 Alt
   Twips x = 0, y = 0;  // relative to the control
 };
 
@@ -98,15 +98,30 @@ class Label : public Control {
   const std::u16string& caption() const { return caption_; }
   void setCaption(std::u16string v);
   Colour foreColour() const { return foreColour_; }
-  void setForeColour(Colour v) { foreColour_ = v; invalidate(); }
+  void setForeColour(Colour v) {
+    foreColour_ = v;
+    invalidate();
+  }
   Colour backColour() const { return backColour_; }
-  void setBackColour(Colour v) { backColour_ = v; invalidate(); }
+  void setBackColour(Colour v) {
+    backColour_ = v;
+    invalidate();
+  }
   BackStyle backStyle() const { return backStyle_; }
-  void setBackStyle(BackStyle v) { backStyle_ = v; invalidate(); }
+  void setBackStyle(BackStyle v) {
+    backStyle_ = v;
+    invalidate();
+  }
   BorderStyle borderStyle() const { return borderStyle_; }
-  void setBorderStyle(BorderStyle v) { borderStyle_ = v; invalidate(); }
+  void setBorderStyle(BorderStyle v) {
+    borderStyle_ = v;
+    invalidate();
+  }
   Alignment alignment() const { return alignment_; }
-  void setAlignment(Alignment v) { alignment_ = v; invalidate(); }
+  void setAlignment(Alignment v) {
+    alignment_ = v;
+    invalidate();
+  }
   const Font& font() const { return font_; }
   void setFont(Font v);
   bool autoSize() const { return autoSize_; }
@@ -136,11 +151,20 @@ class Image : public Control {
  public:
   using Control::Control;
   const PictureRef& picture() const { return picture_; }
-  void setPicture(PictureRef v) { picture_ = std::move(v); invalidate(); }
+  void setPicture(PictureRef v) {
+    picture_ = std::move(v);
+    invalidate();
+  }
   bool stretch() const { return stretch_; }
-  void setStretch(bool v) { stretch_ = v; invalidate(); }
+  void setStretch(bool v) {
+    stretch_ = v;
+    invalidate();
+  }
   BorderStyle borderStyle() const { return borderStyle_; }
-  void setBorderStyle(BorderStyle v) { borderStyle_ = v; invalidate(); }
+  void setBorderStyle(BorderStyle v) {
+    borderStyle_ = v;
+    invalidate();
+  }
   void paint(Painter& painter) const override;
 
  protected:
@@ -195,9 +219,15 @@ class PictureBox : public Control, public Container {
  public:
   using Control::Control;
   Colour backColour() const { return backColour_; }
-  void setBackColour(Colour v) { backColour_ = v; invalidate(); }
+  void setBackColour(Colour v) {
+    backColour_ = v;
+    invalidate();
+  }
   BorderStyle borderStyle() const { return borderStyle_; }
-  void setBorderStyle(BorderStyle v) { borderStyle_ = v; invalidate(); }
+  void setBorderStyle(BorderStyle v) {
+    borderStyle_ = v;
+    invalidate();
+  }
   bool windowless() const override { return false; }
   PixelRect clientPixels() const override;
   Form* owningForm() override { return form(); }

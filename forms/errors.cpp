@@ -2,15 +2,29 @@
 
 namespace forms::err {
 
-RuntimeError invalidProcedureCall() { return {5, "Invalid procedure call or argument"}; }
-RuntimeError overflow() { return {6, "Overflow"}; }
-RuntimeError typeMismatch() { return {13, "Type mismatch"}; }
-RuntimeError fileNotFound() { return {53, "File not found"}; }
-RuntimeError permissionDenied() { return {70, "Permission denied"}; }
+RuntimeError invalidProcedureCall() {
+  return {5, "Invalid procedure call or argument"};
+}
+RuntimeError overflow() {
+  return {6, "Overflow"};
+}
+RuntimeError typeMismatch() {
+  return {13, "Type mismatch"};
+}
+RuntimeError fileNotFound() {
+  return {53, "File not found"};
+}
+RuntimeError permissionDenied() {
+  return {70, "Permission denied"};
+}
 RuntimeError elementDoesNotExist(int index) {
   return {340, "Control array element '" + std::to_string(index) + "' doesn't exist"};
 }
-RuntimeError objectAlreadyLoaded() { return {360, "Object already loaded"}; }
-RuntimeError invalidPropertyValue() { return {380, "Invalid property value"}; }
+RuntimeError objectAlreadyLoaded() {
+  return {360, "Object already loaded"};
+}
+RuntimeError invalidPropertyValue() {
+  return {380, "Invalid property value"};
+}
 
 }  // namespace forms::err

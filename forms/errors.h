@@ -22,14 +22,14 @@ class RuntimeError : public std::runtime_error {
 struct Terminated {};
 
 namespace err {
-RuntimeError invalidProcedureCall();            // 5
-RuntimeError overflow();                        // 6
-RuntimeError typeMismatch();                    // 13
-RuntimeError fileNotFound();                    // 53
-RuntimeError permissionDenied();                // 70
-RuntimeError elementDoesNotExist(int index);    // 340
-RuntimeError objectAlreadyLoaded();             // 360
-RuntimeError invalidPropertyValue();            // 380
+RuntimeError invalidProcedureCall();          // 5
+RuntimeError overflow();                      // 6
+RuntimeError typeMismatch();                  // 13
+RuntimeError fileNotFound();                  // 53
+RuntimeError permissionDenied();              // 70
+RuntimeError elementDoesNotExist(int index);  // 340
+RuntimeError objectAlreadyLoaded();           // 360
+RuntimeError invalidPropertyValue();          // 380
 }  // namespace err
 
 // Runs each statement in turn; one that raises a RuntimeError is skipped and the next one runs,

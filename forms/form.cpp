@@ -66,7 +66,9 @@ PixelRect Form::screenPixels() const {
 }
 
 // The form has no border, so its client area is the whole window.
-PixelRect Form::clientPixels() const { return {0, 0, toPixels(width_), toPixels(height_)}; }
+PixelRect Form::clientPixels() const {
+  return {0, 0, toPixels(width_), toPixels(height_)};
+}
 
 void Form::show() {
   visible_ = true;
@@ -98,7 +100,9 @@ void Form::attach(NativeWindow* window) {
   }
 }
 
-Control* Form::hitTest(Twips x, Twips y) const { return Container::hitTest(x, y); }
+Control* Form::hitTest(Twips x, Twips y) const {
+  return Container::hitTest(x, y);
+}
 
 MouseEvent Form::eventFor(const Control& control, MouseButton button, int shift, Twips x,
                           Twips y) const {
@@ -137,8 +141,8 @@ void Form::paint(Painter& painter) const {
   PixelRect client = clientPixels();
   painter.fill(client, backColour_);
   if (picture_) {
-    painter.drawPicture(*picture_, {0, 0, toPixels(picture_->width()),
-                                    toPixels(picture_->height())});
+    painter.drawPicture(*picture_,
+                        {0, 0, toPixels(picture_->width()), toPixels(picture_->height())});
   }
   paintChildren(painter);
 }

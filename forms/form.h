@@ -101,9 +101,7 @@ template <class T>
 class ControlArray {
  public:
   ControlArray(Form& form, std::string name) : form_(&form), name_(std::move(name)) {}
-  T& operator()(std::int16_t index) const {
-    return static_cast<T&>(form_->element(name_, index));
-  }
+  T& operator()(std::int16_t index) const { return static_cast<T&>(form_->element(name_, index)); }
   T& load(std::int16_t index) { return static_cast<T&>(form_->loadElement(name_, index)); }
   bool exists(std::int16_t index) const { return form_->hasElement(name_, index); }
   const std::string& name() const { return name_; }

@@ -4,6 +4,8 @@
 
 namespace forms {
 
-int Font::pixelSize() const { return static_cast<int>(std::nearbyint(size * 96.0 / 72.0)); }
+int Font::pixelSize() const {
+  return static_cast<int>(std::nearbyint(size * 96.0 / 72.0));
+}
 
 }  // namespace forms

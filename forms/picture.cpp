@@ -26,8 +26,8 @@ std::optional<Size> jpegSize(std::span<const std::uint8_t> b) {
       continue;
     }
     std::size_t length = (b[at + 2] << 8) | b[at + 3];
-    bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                 marker != 0xCC;
+    bool frame =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (frame) {
       if (at + 9 > b.size() || length < 7) return {};
       int height = (b[at + 5] << 8) | b[at + 6];
@@ -64,9 +64,15 @@ std::shared_ptr<const Picture> Picture::fromBytes(PictureKind kind,
                                                   std::span<const std::uint8_t> bytes) {
   std::optional<Size> size;
   switch (kind) {
-    case PictureKind::Bitmap: size = jpegSize(bytes); break;
-    case PictureKind::Metafile: size = metafileSize(bytes); break;
-    case PictureKind::Icon: size = iconSize(bytes); break;
+    case PictureKind::Bitmap:
+      size = jpegSize(bytes);
+      break;
+    case PictureKind::Metafile:
+      size = metafileSize(bytes);
+      break;
+    case PictureKind::Icon:
+      size = iconSize(bytes);
+      break;
   }
   if (!size) throw RuntimeError(481, "Invalid picture");
   return std::shared_ptr<const Picture>(new Picture(kind, bytes, size->width, size->height));

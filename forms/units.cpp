@@ -32,10 +32,14 @@ int toPixels(Twips twips) {
 
 Colour defaultSystemColour(Colour c) {
   switch (c & 0xFFu) {
-    case 5: return 0xFFFFFF;   // window background
-    case 8: return 0x000000;   // window text
-    case 15: return 0xF0F0F0;  // button face
-    default: return 0x000000;
+    case 5:
+      return 0xFFFFFF;  // window background
+    case 8:
+      return 0x000000;  // window text
+    case 15:
+      return 0xF0F0F0;  // button face
+    default:
+      return 0x000000;
   }
 }
 
@@ -54,10 +58,16 @@ static std::int16_t checkedInteger(int value) {
   return static_cast<std::int16_t>(value);
 }
 
-std::int16_t addInteger(std::int16_t a, std::int16_t b) { return checkedInteger(a + b); }
-std::int16_t subtractInteger(std::int16_t a, std::int16_t b) { return checkedInteger(a - b); }
+std::int16_t addInteger(std::int16_t a, std::int16_t b) {
+  return checkedInteger(a + b);
+}
+std::int16_t subtractInteger(std::int16_t a, std::int16_t b) {
+  return checkedInteger(a - b);
+}
 
-static std::u16string widen(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
+static std::u16string widen(std::string_view ascii) {
+  return {ascii.begin(), ascii.end()};
+}
 
 std::u16string singleToText(float value) {
   if (std::isnan(value) || std::isinf(value)) throw err::overflow();
@@ -86,7 +96,9 @@ float textToSingle(std::u16string_view text) {
   return static_cast<float>(value);
 }
 
-std::u16string integerToText(std::int16_t value) { return widen(std::to_string(value)); }
+std::u16string integerToText(std::int16_t value) {
+  return widen(std::to_string(value));
+}
 
 std::string toUtf8(std::u16string_view text) {
   std::string out;

@@ -7,8 +7,8 @@
 
 namespace forms {
 
-using Twips = float;                      // single precision, as the layout stores it
-constexpr int kTwipsPerPixel = 15;        // 96 dots per inch
+using Twips = float;                // single precision, as the layout stores it
+constexpr int kTwipsPerPixel = 15;  // 96 dots per inch
 
 struct PixelRect {
   int x = 0, y = 0, width = 0, height = 0;
@@ -25,20 +25,32 @@ PixelRect intersect(const PixelRect& a, const PixelRect& b);
 // Positions and sizes become pixels by rounding twips/15 to the nearest pixel, ties to even.
 int toPixels(Twips twips);
 // A pointer at pixel x lies at x*15 twips.
-inline Twips pointerToTwips(int pixels) { return static_cast<Twips>(pixels * kTwipsPerPixel); }
+inline Twips pointerToTwips(int pixels) {
+  return static_cast<Twips>(pixels * kTwipsPerPixel);
+}
 
 // 0x00BBGGRR, or 0x80000000 + n for system colour n, which the platform resolves.
 using Colour = std::uint32_t;
-constexpr Colour systemColour(int n) { return 0x80000000u + static_cast<Colour>(n); }
-constexpr bool isSystemColour(Colour c) { return (c & 0x80000000u) != 0; }
+constexpr Colour systemColour(int n) {
+  return 0x80000000u + static_cast<Colour>(n);
+}
+constexpr bool isSystemColour(Colour c) {
+  return (c & 0x80000000u) != 0;
+}
 constexpr Colour kButtonFace = systemColour(15);
 constexpr Colour kWindowBackground = systemColour(5);
 constexpr Colour kWindowText = systemColour(8);
 // The defaults of a current Windows desktop, for platforms without system colours.
 Colour defaultSystemColour(Colour c);
-constexpr std::uint8_t red(Colour c) { return c & 0xFF; }
-constexpr std::uint8_t green(Colour c) { return (c >> 8) & 0xFF; }
-constexpr std::uint8_t blue(Colour c) { return (c >> 16) & 0xFF; }
+constexpr std::uint8_t red(Colour c) {
+  return c & 0xFF;
+}
+constexpr std::uint8_t green(Colour c) {
+  return (c >> 8) & 0xFF;
+}
+constexpr std::uint8_t blue(Colour c) {
+  return (c >> 16) & 0xFF;
+}
 
 // CLng: nearest 32-bit integer, ties to even; Overflow outside the range.
 std::int32_t clng(double value);

@@ -1,3 +1,196 @@
+// The forms runtime on its own: conversions, control arrays, stacking, the mouse and pictures.
 #include <gtest/gtest.h>
+
+#include <vector>
+
+#include "forms/form.h"
+#include "forms/picture.h"
+#include "forms/tick_schedule.h"
 #include "forms/units.h"
-TEST(Units, PixelsRoundTiesToEven) { EXPECT_EQ(forms::toPixels(22.5f), 2); }
+
+namespace {
+
+using forms::MouseButton;
+
+int errorNumber(const std::function<void()>& statement) {
+  try {
+    statement();
+  } catch (const forms::RuntimeError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(Conversions, PixelsAndClngRoundHalvesToEven) {
+  EXPECT_EQ(forms::toPixels(22.5f), 2);  // 1.5 px
+  EXPECT_EQ(forms::toPixels(37.5f), 2);  // 2.5 px
+  EXPECT_EQ(forms::toPixels(8565), 571);
+  EXPECT_EQ(forms::toPixels(3800), 253);  // 253.33
+  EXPECT_EQ(forms::toPixels(-7.5f), 0);   // -0.5 px
+  EXPECT_EQ(forms::clng(5677.5), 5678);
+  EXPECT_EQ(forms::clng(5676.5), 5676);
+  EXPECT_EQ(forms::clng(-2.5), -2);
+  EXPECT_EQ(errorNumber([] { forms::clng(3e9); }), 6);
+}
+
+TEST(Conversions, IntegerArithmeticOverflowsAtSixteenBits) {
+  EXPECT_EQ(forms::addInteger(32766, 1), 32767);
+  EXPECT_EQ(errorNumber([] { forms::addInteger(32767, 1); }), 6);
+  EXPECT_EQ(forms::subtractInteger(10, 11), -1);
+  EXPECT_EQ(errorNumber([] { forms::subtractInteger(10, -32767); }), 6);
+  EXPECT_EQ(forms::integerToText(-1), u"-1");
+  EXPECT_EQ(forms::integerToText(0), u"0");
+}
+
+TEST(Conversions, SingleTextRoundTrip) {
+  EXPECT_EQ(forms::singleToText(1545), u"1545");
+  EXPECT_EQ(forms::singleToText(1545.5f), u"1545.5");
+  EXPECT_EQ(forms::singleToText(-42.25f), u"-42.25");
+  EXPECT_EQ(forms::singleToText(1e20f), u"1E+20");
+  EXPECT_EQ(forms::textToSingle(u"1545"), 1545.0f);
+  EXPECT_EQ(forms::textToSingle(u" 12.5 "), 12.5f);
+  EXPECT_EQ(errorNumber([] { forms::textToSingle(u""); }), 13);
+  EXPECT_EQ(errorNumber([] { forms::textToSingle(u"12px"); }), 13);
+  EXPECT_EQ(errorNumber([] { forms::textToSingle(u"關閉"); }), 13);
+  EXPECT_EQ(errorNumber([] { forms::textToSingle(u"1e60"); }), 6);
+}
+
+TEST(Conversions, Utf8RoundTripAndUpperCase) {
+  std::u16string text = u"ZAVRO Fi 診斷系統\n已經啟動 \U0001F600";
+  EXPECT_EQ(forms::fromUtf8(forms::toUtf8(text)), text);
+  EXPECT_EQ(forms::fromUtf8("\xE8\xA8"), u"\uFFFD\uFFFD");  // cut short
+  EXPECT_EQ(forms::toUpper(u"LomaDiag.exe"), u"LOMADIAG.EXE");
+  EXPECT_EQ(forms::toUpper(u"關閉"), u"關閉");
+}
+
+// A form with a label over an image, and a picture box holding an image.
+struct SampleForm : ::testing::Test {
+  forms::Form form;
+  forms::Image& back = form.add<forms::Image>(form, "Back");
+  forms::Label& front = form.add<forms::Label>(form, "Btn", 0);
+  forms::PictureBox& box = form.add<forms::PictureBox>(form, "Box");
+  forms::Image& inner = form.add<forms::Image>(box, "Inner", 0);
+  std::vector<std::string> events;
+
+  void SetUp() override {
+    form.setWidth(6000);
+    form.setHeight(6000);
+    back.move(0, 0, 3000, 3000);
+    front.move(1500, 1500, 3000, 1500);
+    box.move(0, 4500, 3000, 1500);
+    box.setBorderStyle(forms::BorderStyle::None);
+    inner.move(150, 150, 600, 600);
+    for (forms::Control* c :
+         {static_cast<forms::Control*>(&back), static_cast<forms::Control*>(&front)}) {
+      c->onMouseDown = [this](forms::Control& s, const forms::MouseEvent& e) {
+        events.push_back(s.name() + " down " + std::to_string(static_cast<int>(e.x)));
+      };
+      c->onMouseUp = [this](forms::Control& s, const forms::MouseEvent&) {
+        events.push_back(s.name() + " up");
+      };
+      c->onClick = [this](forms::Control& s) { events.push_back(s.name() + " click"); };
+    }
+  }
+};
+
+TEST_F(SampleForm, ControlArraysRaiseOnMissingAndExistingElements) {
+  forms::ControlArray<forms::Label> btn(form, "Btn");
+  EXPECT_EQ(&btn(0), &front);
+  EXPECT_EQ(errorNumber([&] { btn(1); }), 340);
+  EXPECT_EQ(errorNumber([&] { btn.load(0); }), 360);
+  front.setCaption(u"Go");
+  auto& loaded = btn.load(1);
+  EXPECT_EQ(loaded.caption(), u"Go");
+  EXPECT_FALSE(loaded.visible());
+  EXPECT_EQ(loaded.left(), front.left());
+  EXPECT_EQ(loaded.container(), static_cast<forms::Container*>(&form));
+  EXPECT_EQ(&btn(1), &loaded);
+}
+
+TEST_F(SampleForm, HitTestFindsTheFrontmostVisibleControl) {
+  EXPECT_EQ(form.hitTest(2000, 2000), &front);
+  EXPECT_EQ(form.hitTest(1000, 1000), &back);
+  back.bringToFront();
+  EXPECT_EQ(form.hitTest(2000, 2000), &back);
+  back.setVisible(false);
+  EXPECT_EQ(form.hitTest(2000, 2000), &front);
+  EXPECT_EQ(form.hitTest(5000, 500), nullptr);
+  // Right and bottom edges are outside: a pointer at pixel x lies at x*15 twips.
+  EXPECT_EQ(form.hitTest(4500, 2000), nullptr);
+  EXPECT_EQ(form.hitTest(4485, 2985), &front);
+}
+
+TEST_F(SampleForm, PictureBoxLiesAboveWindowlessControlsAndHoldsItsOwn) {
+  front.move(0, 4500, 3000, 1500);  // under the box
+  EXPECT_EQ(form.hitTest(300, 4700), &inner);
+  EXPECT_EQ(form.hitTest(2000, 5000), &box);
+  box.setVisible(false);
+  EXPECT_EQ(form.hitTest(2000, 5000), &front);
+}
+
+TEST_F(SampleForm, ReleaseAndClickGoToTheControlThatTookThePress) {
+  form.mouseDown(MouseButton::Left, 0, 2000, 2000);
+  form.mouseUp(MouseButton::Left, 0, 2000, 2000);
+  EXPECT_EQ(events, (std::vector<std::string>{"Btn down 500", "Btn up", "Btn click"}));
+
+  events.clear();  // pressed on the label, released over the image: no click
+  form.mouseDown(MouseButton::Left, 0, 2000, 2000);
+  form.mouseUp(MouseButton::Left, 0, 500, 500);
+  EXPECT_EQ(events, (std::vector<std::string>{"Btn down 500", "Btn up"}));
+
+  events.clear();  // the right button presses and releases but never clicks
+  form.mouseDown(MouseButton::Right, 0, 2000, 2000);
+  form.mouseUp(MouseButton::Right, 0, 2000, 2000);
+  EXPECT_EQ(events, (std::vector<std::string>{"Btn down 500", "Btn up"}));
+}
+
+TEST_F(SampleForm, CaptureHoldsUntilEveryButtonIsUp) {
+  form.mouseDown(MouseButton::Left, 0, 2000, 2000);
+  form.mouseDown(MouseButton::Right, 0, 500, 500);
+  form.mouseUp(MouseButton::Right, 0, 500, 500);
+  EXPECT_EQ(form.captured(), &front);
+  form.mouseUp(MouseButton::Left, 0, 2000, 2000);
+  EXPECT_EQ(form.captured(), nullptr);
+  EXPECT_EQ(events, (std::vector<std::string>{"Btn down 500", "Btn down -1000", "Btn up", "Btn up",
+                                              "Btn click"}));
+  events.clear();
+  form.mouseUp(MouseButton::Left, 0, 2000, 2000);  // a release with no press is dropped
+  EXPECT_TRUE(events.empty());
+}
+
+TEST(Pictures, NaturalSizeComesFromTheBytes) {
+  const std::uint8_t jpeg[] = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0x00, 0x00, 0xFF,
+                               0xC0, 0x00, 0x11, 0x08, 0x00, 0x78, 0x01, 0xB8, 0x03};
+  auto bitmap = forms::Picture::fromBytes(forms::PictureKind::Bitmap, jpeg);
+  EXPECT_EQ(bitmap->width(), 440 * 15);
+  EXPECT_EQ(bitmap->height(), 120 * 15);
+
+  // Placeable header: bounding box -3033,1704 .. 1138,2040 at 1000 units per inch.
+  const std::uint8_t wmf[] = {0xD7, 0xCD, 0xC6, 0x9A, 0,    0, 0x27, 0xF4, 0xA8, 0x06, 0x72,
+                              0x04, 0xF8, 0x07, 0xE8, 0x03, 0, 0,    0,    0,    0,    0};
+  auto metafile = forms::Picture::fromBytes(forms::PictureKind::Metafile, wmf);
+  EXPECT_NEAR(metafile->width(), 4171 * 1.44, 0.01);
+  EXPECT_NEAR(metafile->height(), 336 * 1.44, 0.01);
+
+  std::uint8_t ico[22] = {0, 0, 1, 0, 1, 0, 32, 32};
+  EXPECT_EQ(forms::Picture::fromBytes(forms::PictureKind::Icon, ico)->width(), 480);
+
+  EXPECT_EQ(errorNumber([&] { forms::Picture::fromBytes(forms::PictureKind::Bitmap, ico); }), 481);
+  EXPECT_EQ(errorNumber([&] {
+              forms::Picture::fromBytes(forms::PictureKind::Bitmap,
+                                        std::span<const std::uint8_t>(jpeg, 12));
+            }),
+            481);
+}
+
+TEST(TickSchedule, TicksFallDueOnAnAbsoluteSchedule) {
+  forms::TickSchedule schedule(5000, 1000);
+  EXPECT_FALSE(schedule.due(5999));
+  EXPECT_TRUE(schedule.due(6000));
+  schedule.advance();
+  // A tick handled late does not push the next one back.
+  EXPECT_EQ(schedule.nextDue(), 7000);
+  EXPECT_TRUE(schedule.due(7400));
+}
+
+}  // namespace

@@ -10,9 +10,12 @@ namespace {
 
 forms::PictureKind kindOf(platform::Asset asset) {
   switch (asset) {
-    case platform::Asset::CountdownNotice: return forms::PictureKind::Metafile;
-    case platform::Asset::WindowIcon: return forms::PictureKind::Icon;
-    default: return forms::PictureKind::Bitmap;
+    case platform::Asset::CountdownNotice:
+      return forms::PictureKind::Metafile;
+    case platform::Asset::WindowIcon:
+      return forms::PictureKind::Icon;
+    default:
+      return forms::PictureKind::Bitmap;
   }
 }
 
@@ -97,13 +100,15 @@ LOMA_Frm::LOMA_Frm() {
   // the window's own controls before those inside a picture box.
   std::map<std::string_view, forms::Container*> containers{{"", this}};
   for (bool nested : {false, true}) {
+    // NOLINTNEXTLINE(modernize-loop-convert): the table is read back to front.
     for (auto it = kControlDesigns.rbegin(); it != kControlDesigns.rend(); ++it) {
-      if (it->container.empty() == nested) continue;
+      const ControlDesign& design = *it;
+      if (design.container.empty() == nested) continue;
       Builder builder{*this, pictures};
-      std::visit([&](const auto& d) { builder(d, *containers.at(it->container), *it); },
-                 it->kind);
+      std::visit([&](const auto& d) { builder(d, *containers.at(design.container), design); },
+                 design.kind);
       if (auto* box = dynamic_cast<forms::PictureBox*>(builder.control))
-        containers[it->name] = box;
+        containers[design.name] = box;
     }
   }
 

@@ -14,7 +14,9 @@ void FakeDrive::addFile(std::u16string_view path, int attributes) {
   entries_[forms::toUpper(path)] = {lastComponent(path), attributes};
 }
 
-void FakeDrive::addFolder(std::u16string_view path) { addFile(path, vbDirectory); }
+void FakeDrive::addFolder(std::u16string_view path) {
+  addFile(path, vbDirectory);
+}
 
 std::u16string FakeDrive::dir(std::u16string_view path, int attributes) const {
   auto it = entries_.find(forms::toUpper(path));

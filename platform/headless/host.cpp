@@ -64,9 +64,9 @@ forms::Twips Host::screenWidth() {
   return screenWidthTwips;
 }
 
-std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter,
-                                std::int32_t x, std::int32_t y, std::int32_t cx,
-                                std::int32_t cy, std::uint32_t flags) {
+std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter, std::int32_t x,
+                                std::int32_t y, std::int32_t cx, std::int32_t cy,
+                                std::uint32_t flags) {
   setWindowPosCalls.push_back({hWnd, hWndInsertAfter, x, y, cx, cy, flags, bounds_});
   // As the window manager does: the values are pixels, and neither move nor size is held back.
   applyBounds({x, y, cx, cy});

@@ -4,8 +4,7 @@
 
 namespace platform::headless {
 
-forms::PixelSize RecordingPainter::measureText(std::u16string_view text,
-                                               const forms::Font& font) {
+forms::PixelSize RecordingPainter::measureText(std::u16string_view text, const forms::Font& font) {
   int em = font.pixelSize();
   int widest = 0, line = 0, lines = 1;
   for (char16_t c : text) {
@@ -35,8 +34,8 @@ void RecordingPainter::drawPicture(const forms::Picture& picture, const forms::P
 void RecordingPainter::drawText(std::u16string_view text, const forms::Font& font,
                                 forms::Colour colour, const forms::PixelRect& rect,
                                 forms::Alignment alignment, bool wrap) {
-  ops.push_back({PaintOp::Kind::Text, rect, colour, nullptr, std::u16string(text), font,
-                 alignment, wrap});
+  ops.push_back(
+      {PaintOp::Kind::Text, rect, colour, nullptr, std::u16string(text), font, alignment, wrap});
 }
 
 }  // namespace platform::headless

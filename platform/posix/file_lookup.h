@@ -1,0 +1,20 @@
+// POSIX backend: the file lookup of platform::Services::dir on Linux, on the Wine prefix's drives
+// and with the attributes that Wine gives each file, so a Windows build run under Wine sees the
+// same answer.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform::posix {
+
+// The stored name of the first entry at a full Windows path that the attribute mask admits, or
+// "" (also when a folder on the way is missing). Hidden, system and folder entries match only
+// when their bit is in the mask; read-only and archive files always match.
+std::u16string dir(std::u16string_view windowsPath, int attributes);
+
+// The hidden and system bits of a user.DOSATTRIB value, read as Wine 8 reads it: only the text
+// form "0x<hex>" that Wine writes counts; any other value (Samba's binary form) gives 0.
+int dosAttribBits(std::string_view value);
+
+}  // namespace platform::posix

@@ -1,0 +1,130 @@
+// POSIX backend: starting a program with posix_spawn, never through a shell or a PATH search.
+#include "platform/posix/process_start.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "forms/errors.h"
+#include "forms/units.h"
+#include "platform/posix/wine_drive.h"
+
+namespace platform::posix {
+
+namespace {
+
+enum class Kind { Native, Windows };
+
+// What the file's first bytes make of it. Which host program runs it depends on this alone, as
+// on Windows; the name's extension plays no part.
+Kind programKind(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    throw errno == EACCES ? forms::err::permissionDenied() : forms::err::invalidProcedureCall();
+  }
+  char head[4] = {};
+  ssize_t length = read(fd, head, sizeof head);
+  int readError = errno;
+  close(fd);
+  if (length < 0) {
+    throw readError == EISDIR ? forms::err::permissionDenied() : forms::err::invalidProcedureCall();
+  }
+  std::string_view magic(head, static_cast<std::size_t>(length));
+  if (magic.starts_with("\177ELF") || magic.starts_with("#!")) return Kind::Native;
+  if (magic.starts_with("MZ")) return Kind::Windows;
+  throw forms::err::invalidProcedureCall();
+}
+
+bool isRunnableFile(const char* path) {
+  struct stat st {};
+  return stat(path, &st) == 0 && S_ISREG(st.st_mode) && access(path, X_OK) == 0;
+}
+
+// Waits for the child in the background so that it leaves no zombie while the launcher runs.
+// Only this process id is waited for: whatever else handles children stays untouched.
+void reapWhenDone(pid_t pid) {
+  try {
+    std::thread([pid] {
+      while (waitpid(pid, nullptr, 0) == -1 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // The program runs already; without a waiter it stays a zombie only until the launcher ends.
+  }
+}
+
+pid_t spawn(const char* program, char* const argv[], char* const envp[]) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  // Only stdin, stdout and stderr pass on: never the X connection or any other descriptor.
+  posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  // Signals start as a fresh program expects them (the host may ignore SIGPIPE or block some),
+  // and a session of its own keeps the program running when the launcher's terminal goes.
+  sigset_t all, none;
+  sigfillset(&all);
+  sigemptyset(&none);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes,
+                           POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSID);
+  pid_t pid = 0;
+  // glibc reports a failed exec here (the child shares our memory until it has exec'd).
+  int error = posix_spawn(&pid, program, &actions, &attributes, argv, envp);
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  if (error == EACCES || error == EPERM) throw forms::err::permissionDenied();
+  if (error != 0) throw forms::err::invalidProcedureCall();
+  reapWhenDone(pid);
+  return pid;
+}
+
+// Our environment with WINEPREFIX naming the prefix whose drive held the program.
+std::vector<std::string> wineEnvironment() {
+  std::vector<std::string> variables;
+  for (char** variable = environ; *variable; ++variable) {
+    if (!std::string_view(*variable).starts_with("WINEPREFIX=")) variables.emplace_back(*variable);
+  }
+  variables.push_back("WINEPREFIX=" + winePrefix());
+  return variables;
+}
+
+}  // namespace
+
+double startProgram(std::u16string_view windowsPath, std::span<const char* const> wineLocations) {
+  std::optional<std::string> path = hostPath(windowsPath);
+  if (!path) throw forms::err::fileNotFound();
+  if (programKind(*path) == Kind::Native) {
+    char* argv[] = {path->data(), nullptr};
+    return spawn(path->c_str(), argv, environ);
+  }
+  auto wine = std::find_if(wineLocations.begin(), wineLocations.end(), isRunnableFile);
+  if (wine == wineLocations.end()) throw forms::err::invalidProcedureCall();
+  // Wine is given the Windows path, so the program sees the command line it sees on Windows.
+  std::string program = forms::toUtf8(windowsPath);
+  std::string wineCopy = *wine;
+  char* argv[] = {wineCopy.data(), program.data(), nullptr};
+  std::vector<std::string> variables = wineEnvironment();
+  std::vector<char*> envp;
+  envp.reserve(variables.size() + 1);
+  for (auto& variable : variables) envp.push_back(variable.data());
+  envp.push_back(nullptr);
+  return spawn(*wine, argv, envp.data());
+}
+
+double shell(std::u16string_view windowsPath, [[maybe_unused]] int windowStyle) {
+  return startProgram(windowsPath, kWineLocations);
+}
+
+}  // namespace platform::posix

@@ -1,0 +1,120 @@
+#include <sys/xattr.h>
+
+#include "platform/api.h"
+#include "platform/posix/file_lookup.h"
+#include "platform/posix/wine_drive.h"
+#include "temp_prefix.h"
+
+using platform::posix::dir;
+
+namespace {
+
+constexpr std::u16string_view kProgram = u"C:\\ORNPrg\\ZAVRO_Fi\\LOMADiag.exe";
+
+class FileLookup : public TempPrefix {
+ protected:
+  // Marks a file as Wine does; false when this file system keeps no user attributes.
+  static bool markDos(const fs::path& path, std::string_view value) {
+    return setxattr(path.c_str(), "user.DOSATTRIB", value.data(), value.size(), 0) == 0;
+  }
+};
+
+TEST_F(FileLookup, FindsNamesInAnyLetterCaseAndReturnsTheStoredOne) {
+  write(root_ / "drive_c" / "ornprg" / "Zavro_FI" / "LOMADIAG.EXE", "MZ");
+  fs::remove_all(root_ / "drive_c" / "ORNPrg");
+  EXPECT_EQ(dir(kProgram, 0), u"LOMADIAG.EXE");
+  EXPECT_EQ(dir(u"c:/ORNPRG/zavro_fi/lomadiag.exe", 0), u"LOMADIAG.EXE");
+  EXPECT_EQ(dir(u"C:\\ORNPrg\\.\\x\\..\\\\ZAVRO_Fi\\LOMADiag.exe", 0), u"LOMADIAG.EXE");
+  EXPECT_EQ(dir(u"C:\\ORNPrg\\ZAVRO_Fi\\LOMADiag.ex", 0), u"");
+}
+
+TEST_F(FileLookup, FoldsLettersBeyondAscii) {
+  write(programFolder() / "ÄΒΓДиаг.exe", "MZ");
+  EXPECT_EQ(dir(u"C:\\ORNPrg\\ZAVRO_Fi\\äβγдИАГ.EXE", 0), u"ÄΒΓДиаг.exe");
+}
+
+TEST_F(FileLookup, OnlyOrdinaryFilesMatchMaskZero) {
+  fs::create_directories(programFolder() / "LOMADiag.exe");
+  EXPECT_EQ(dir(kProgram, 0), u"");
+  EXPECT_EQ(dir(kProgram, platform::vbDirectory), u"LOMADiag.exe");
+  // The exact name is a folder; the same name in capitals is a file, and mask 0 finds that.
+  write(programFolder() / "LOMADIAG.EXE", "MZ");
+  EXPECT_EQ(dir(kProgram, 0), u"LOMADIAG.EXE");
+  EXPECT_EQ(dir(kProgram, platform::vbDirectory), u"LOMADiag.exe");
+}
+
+TEST_F(FileLookup, ReadOnlyFileMatches) {
+  write(programFolder() / "LOMADiag.exe", "MZ", fs::perms(0444));
+  EXPECT_EQ(dir(kProgram, 0), u"LOMADiag.exe");
+}
+
+TEST_F(FileLookup, HiddenAndSystemMarksOfWineHideTheFile) {
+  fs::path file = programFolder() / "LOMADiag.exe";
+  write(file, "MZ");
+  if (!markDos(file, "0x0")) GTEST_SKIP() << "this file system keeps no user.* attributes";
+  EXPECT_EQ(dir(kProgram, 0), u"LOMADiag.exe");
+  ASSERT_TRUE(markDos(file, "0x2"));
+  EXPECT_EQ(dir(kProgram, 0), u"");
+  EXPECT_EQ(dir(kProgram, platform::vbHidden), u"LOMADiag.exe");
+  ASSERT_TRUE(markDos(file, "0x4"));
+  EXPECT_EQ(dir(kProgram, 0), u"");
+  EXPECT_EQ(dir(kProgram, platform::vbHidden), u"");
+  EXPECT_EQ(dir(kProgram, platform::vbSystem), u"LOMADiag.exe");
+  ASSERT_TRUE(markDos(file, "0x21"));  // archive and read-only: still ordinary
+  EXPECT_EQ(dir(kProgram, 0), u"LOMADiag.exe");
+
+  // A dot-file is hidden unless Wine's own mark says otherwise.
+  write(programFolder() / ".LOMADiag.exe", "MZ");
+  EXPECT_EQ(dir(u"C:\\ORNPrg\\ZAVRO_Fi\\.LOMADiag.exe", 0), u"");
+  EXPECT_EQ(dir(u"C:\\ORNPrg\\ZAVRO_Fi\\.LOMADiag.exe", platform::vbHidden), u".LOMADiag.exe");
+  ASSERT_TRUE(markDos(programFolder() / ".LOMADiag.exe", "0x0"));
+  EXPECT_EQ(dir(u"C:\\ORNPrg\\ZAVRO_Fi\\.LOMADiag.exe", 0), u".LOMADiag.exe");
+}
+
+TEST_F(FileLookup, ReadsDosAttribTextAsWine8Does) {
+  using platform::posix::dosAttribBits;
+  EXPECT_EQ(dosAttribBits("0x2"), 2);
+  EXPECT_EQ(dosAttribBits("0x26"), 6);
+  EXPECT_EQ(dosAttribBits(std::string_view("0x4\0", 4)), 4);
+  EXPECT_EQ(dosAttribBits("0x"), 0);
+  EXPECT_EQ(dosAttribBits("0x2z"), 0);
+  EXPECT_EQ(dosAttribBits("2"), 0);
+  EXPECT_EQ(dosAttribBits(std::string_view("\x03\x00\x03\x00\x06\x00\x00\x00", 8)), 0);
+}
+
+TEST_F(FileLookup, MissingFoldersAndOtherPathsGiveNothing) {
+  write(programFolder() / "LOMADiag.exe", "MZ");
+  EXPECT_EQ(dir(u"C:\\ORNPrg\\Missing\\LOMADiag.exe", 0), u"");
+  EXPECT_EQ(dir(u"C:\\ORNPrg\\ZAVRO_Fi\\LOMADiag.exe\\", 0), u"");
+  EXPECT_EQ(dir(u"C:\\ORNPrg\\ZAVRO_Fi\\LOMADiag.exe\\x", 0), u"");
+  EXPECT_EQ(dir(u"D:\\ORNPrg\\ZAVRO_Fi\\LOMADiag.exe", 0), u"");
+  EXPECT_EQ(dir(u"ORNPrg\\ZAVRO_Fi\\LOMADiag.exe", 0), u"");
+  EXPECT_EQ(dir(u"\\\\host\\share\\LOMADiag.exe", 0), u"");
+  setenv("WINEPREFIX", (root_ / "none").c_str(), 1);
+  EXPECT_EQ(dir(kProgram, 0), u"");
+}
+
+TEST_F(FileLookup, DrivesComeFromDosdevicesLinks) {
+  fs::path elsewhere = root_ / "elsewhere";
+  write(elsewhere / "ORNPrg" / "ZAVRO_Fi" / "LOMADiag.exe", "MZ");
+  fs::create_directories(root_ / "dosdevices");
+  fs::create_directory_symlink(elsewhere, root_ / "dosdevices" / "c:");
+  fs::create_directory_symlink(elsewhere, root_ / "dosdevices" / "d:");
+  EXPECT_EQ(dir(kProgram, 0), u"LOMADiag.exe");  // drive_c holds no such file
+  EXPECT_EQ(dir(u"d:\\ORNPrg\\ZAVRO_Fi\\LOMADiag.exe", 0), u"LOMADiag.exe");
+  EXPECT_EQ(platform::posix::driveRoot('C'), (root_ / "dosdevices" / "c:").string());
+  // A dangling link is a missing drive: drive_c does not stand in for it.
+  fs::remove_all(elsewhere);
+  write(programFolder() / "LOMADiag.exe", "MZ");
+  EXPECT_EQ(dir(kProgram, 0), u"");
+}
+
+TEST_F(FileLookup, PrefixDefaultsToDotWineInHome) {
+  unsetenv("WINEPREFIX");
+  setenv("HOME", root_.c_str(), 1);
+  write(root_ / ".wine" / "drive_c" / "ORNPrg" / "ZAVRO_Fi" / "LOMADiag.exe", "MZ");
+  EXPECT_EQ(platform::posix::winePrefix(), (root_ / ".wine").string());
+  EXPECT_EQ(dir(kProgram, 0), u"LOMADiag.exe");
+}
+
+}  // namespace

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a purpose needs: `tools/deps.sh run|test`. Packages already
+# present are not fetched again, so calling it twice costs nothing.
+set -euo pipefail
+
+build=(ca-certificates cmake g++ make pkg-config libcairo2-dev libpango1.0-dev
+       libturbojpeg0-dev libx11-dev libxext-dev libxrandr-dev libfontconfig-dev)
+run=(xvfb x11-utils imagemagick procps)
+test=(libgtest-dev mingw-w64 wine wine64 xvfb xdotool openbox x11-utils imagemagick procps
+      attr python3 python3-pil python3-numpy python3-fonttools python3-pyclipper
+      libjpeg-turbo-progs fonts-noto-cjk fonts-inter fonts-urw-base35 clang-format clang-tidy)
+
+case "${1:-}" in
+  run) wanted=("${build[@]}" "${run[@]}") ;;
+  test) wanted=("${build[@]}" "${test[@]}") ;;
+  *) echo "usage: tools/deps.sh run|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -q
+"${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"

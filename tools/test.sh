@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the asset format checks, the unit and scenario tests
+# (also under the sanitizers), the Windows cross build, and the end-to-end runs of both programs
+# in virtual displays. Installs what it needs first. Exits non-zero if anything fails.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/deps.sh test || exit 1
+
+jobs=$(nproc)
+passed=0
+failed=0
+log=$(mktemp -d /tmp/loma-test.XXXXXX)
+
+stage() {  # stage NAME COMMAND...: runs it, keeps its output, counts its cases
+  local name=$1
+  shift
+  echo "=== $name"
+  if "$@" 2>&1 | tee "$log/$name.txt"; then
+    echo "=== $name: ok"
+  else
+    echo "=== $name: FAILED"
+    failed_stages+=("$name")
+  fi
+}
+failed_stages=()
+
+count() {  # adds what a stage's output says it ran
+  local f=$log/$1.txt p=0 q=0 line
+  if line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$f" | tail -1); then
+    q=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/')
+    p=$(( $(echo "$line" | sed -E 's/.*out of ([0-9]+).*/\1/') - q ))
+  elif line=$(grep -E '^Ran [0-9]+ tests?' "$f" | tail -1); then
+    p=$(echo "$line" | sed -E 's/Ran ([0-9]+).*/\1/')
+    for n in $(grep -E '^FAILED \(' "$f" | grep -oE '(failures|errors)=[0-9]+' | cut -d= -f2); do
+      q=$((q + n))
+    done
+    p=$((p - q))
+  elif line=$(grep -E '^([A-Za-z-]+: )?[0-9]+ passed, [0-9]+ failed' "$f" | tail -1); then
+    p=$(echo "$line" | sed -E 's/^([A-Za-z-]+: )?([0-9]+) passed.*/\2/')
+    q=$(echo "$line" | sed -E 's/.* ([0-9]+) failed.*/\1/')
+  fi
+  passed=$((passed + p))
+  failed=$((failed + q))
+}
+
+if [ -d tests/assets ]; then
+  stage assets /usr/bin/python3 -m unittest discover -s tests/assets -v
+  count assets
+fi
+
+stage format bash -c 'git ls-files "*.cpp" "*.h" | xargs clang-format --dry-run -Werror'
+
+stage unit bash -c "cmake --preset linux -DLOMA_WERROR=ON >/dev/null &&
+  cmake --build --preset linux -j $jobs && ctest --preset linux -j $jobs"
+count unit
+
+# clang-tidy over the program's own code (not the Windows backend: its headers are mingw's).
+stage tidy bash -c "git ls-files '*.cpp' | grep -vE '^(platform/win32|tests|tools|bench)/' |
+  xargs -P $jobs -n 4 clang-tidy -p build/linux --quiet --warnings-as-errors='*' 2>/dev/null"
+
+stage sanitizers bash -c "cmake --preset linux-asan -DLOMA_WERROR=ON >/dev/null &&
+  cmake --build --preset linux-asan -j $jobs && ctest --preset linux-asan -j $jobs"
+count sanitizers
+
+if [ -f platform/win32/CMakeLists.txt ]; then
+  stage windows bash -c "cmake --preset windows -DLOMA_WERROR=ON >/dev/null &&
+    cmake --build --preset windows -j $jobs"
+fi
+
+for e2e in tests/e2e/x11/run.sh tests/e2e/wine/run.sh; do
+  [ -f "$e2e" ] || continue
+  name=e2e-$(basename "$(dirname "$e2e")")
+  stage "$name" bash "$e2e"
+  count "$name"
+done
+
+echo
+if [ ${#failed_stages[@]} -gt 0 ]; then
+  echo "Failed stages: ${failed_stages[*]} (their output is in $log)"
+  [ "$failed" -eq 0 ] && failed=${#failed_stages[@]}
+fi
+echo "$passed passed, $failed failed"
+[ ${#failed_stages[@]} -eq 0 ]
