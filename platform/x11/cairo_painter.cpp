@@ -1,0 +1,213 @@
+// X11 backend: implements the forms Painter declared in cairo_painter.h.
+#include "platform/x11/cairo_painter.h"
+
+#include <pango/pangocairo.h>
+
+#include <string>
+
+#include "platform/x11/font_setup.h"
+#include "platform/x11/icon_decoder.h"
+#include "platform/x11/jpeg_decoder.h"
+
+namespace platform::x11 {
+namespace {
+
+// Fixed here rather than taken from the desktop: grey antialiasing, light hinting that never
+// changes advance widths, so the same text gives the same pixels everywhere.
+void fixFontOptions(PangoContext* context) {
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+  cairo_font_options_set_subpixel_order(options, CAIRO_SUBPIXEL_ORDER_DEFAULT);
+  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+  pango_cairo_context_set_font_options(context, options);
+  cairo_font_options_destroy(options);
+}
+
+Surface iconSurface(std::span<const std::uint8_t> bytes) {
+  auto icon = decodeIcon(bytes);
+  if (!icon) return {};
+  Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, icon->width, icon->height));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return {};
+  cairo_surface_flush(surface.get());
+  auto* data = cairo_image_surface_get_data(surface.get());
+  auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface.get()));
+  auto w = static_cast<std::size_t>(icon->width);
+  for (std::size_t y = 0; y < static_cast<std::size_t>(icon->height); ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
+    for (std::size_t x = 0; x < w; ++x) row[x] = icon->pixels[y * w + x];
+  }
+  cairo_surface_mark_dirty(surface.get());
+  return surface;
+}
+
+}  // namespace
+
+CairoPainter::CairoPainter(int width, int height)
+    : pango_(pango_font_map_create_context(embeddedFontMap())) {
+  fixFontOptions(pango_);
+  pango_cairo_context_set_resolution(pango_, 96.0);
+  layout_ = pango_layout_new(pango_);
+  resize(width, height);
+}
+
+CairoPainter::~CairoPainter() {
+  g_object_unref(layout_);
+  g_object_unref(pango_);
+  cairo_destroy(cr_);
+}
+
+void CairoPainter::resize(int width, int height) {
+  if (cr_) cairo_destroy(cr_);
+  surface_.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+  cr_ = cairo_create(surface_.get());
+}
+
+const std::uint8_t* CairoPainter::data() const {
+  cairo_surface_flush(surface_.get());
+  return cairo_image_surface_get_data(surface_.get());
+}
+
+void CairoPainter::setClip(const forms::PixelRect& rect) {
+  cairo_reset_clip(cr_);
+  cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
+  cairo_clip(cr_);
+}
+
+void CairoPainter::clearClip() {
+  cairo_reset_clip(cr_);
+}
+
+void CairoPainter::setColour(forms::Colour colour) {
+  if (forms::isSystemColour(colour)) colour = forms::defaultSystemColour(colour);
+  cairo_set_source_rgb(cr_, forms::red(colour) / 255.0, forms::green(colour) / 255.0,
+                       forms::blue(colour) / 255.0);
+}
+
+void CairoPainter::fill(const forms::PixelRect& rect, forms::Colour colour) {
+  if (rect.empty()) return;
+  setColour(colour);
+  cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
+  cairo_fill(cr_);
+}
+
+void CairoPainter::frame(const forms::PixelRect& rect, forms::Colour colour) {
+  if (rect.empty()) return;
+  setColour(colour);
+  // The outer one-pixel ring of the rectangle, with no half-covered pixels.
+  cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
+  cairo_rectangle(cr_, rect.x + 1, rect.y + 1, rect.width - 2, rect.height - 2);
+  cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_EVEN_ODD);
+  cairo_fill(cr_);
+  cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
+}
+
+const CairoPainter::Decoded& CairoPainter::decoded(const forms::Picture& picture) {
+  Decoded& entry = pictures_[&picture];
+  if (entry.bytes == picture.bytes().data() && entry.bytes) return entry;
+  entry.bytes = picture.bytes().data();
+  entry.content = std::monostate{};
+  switch (picture.kind()) {
+    case forms::PictureKind::Bitmap:
+      if (Surface s = decodeJpeg(picture.bytes())) entry.content = std::move(s);
+      break;
+    case forms::PictureKind::Icon:
+      if (Surface s = iconSurface(picture.bytes())) entry.content = std::move(s);
+      break;
+    case forms::PictureKind::Metafile:
+      if (auto m = parseMetafile(picture.bytes())) entry.content = std::move(*m);
+      break;
+  }
+  return entry;
+}
+
+void CairoPainter::drawPicture(const forms::Picture& picture, const forms::PixelRect& rect) {
+  if (rect.empty()) return;
+  const Decoded& d = decoded(picture);
+  if (const auto* raster = std::get_if<Surface>(&d.content)) drawRaster(raster->get(), rect);
+  if (const auto* metafile = std::get_if<Metafile>(&d.content)) {
+    cairo_save(cr_);
+    playMetafile(cr_, *metafile, rect);
+    cairo_restore(cr_);
+  }
+}
+
+void CairoPainter::drawRaster(cairo_surface_t* raster, const forms::PixelRect& rect) {
+  int w = cairo_image_surface_get_width(raster), h = cairo_image_surface_get_height(raster);
+  bool natural = w == rect.width && h == rect.height;
+  cairo_save(cr_);
+  cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
+  cairo_clip(cr_);
+  cairo_translate(cr_, rect.x, rect.y);
+  if (!natural) cairo_scale(cr_, double(rect.width) / w, double(rect.height) / h);
+  cairo_set_source_surface(cr_, raster, 0, 0);
+  cairo_pattern_t* source = cairo_get_source(cr_);
+  // Natural size is a plain copy. Stretched, edge pixels extend outwards rather than fading
+  // into what lies behind.
+  cairo_pattern_set_filter(source, natural ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(source, CAIRO_EXTEND_PAD);
+  cairo_paint(cr_);
+  cairo_restore(cr_);
+}
+
+void CairoPainter::prepareLayout(std::u16string_view text, const forms::Font& font) {
+  PangoFontDescription* description = pango_font_description_new();
+  std::string family = forms::toUtf8(font.name);
+  pango_font_description_set_family(description, family.c_str());
+  pango_font_description_set_absolute_size(description, font.pixelSize() * double(PANGO_SCALE));
+  pango_font_description_set_weight(description, static_cast<PangoWeight>(font.weight));
+  pango_font_description_set_style(description,
+                                   font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+  pango_layout_set_font_description(layout_, description);
+  pango_font_description_free(description);
+
+  PangoAttrList* attributes = pango_attr_list_new();
+  if (font.underline)
+    pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+  if (font.strikethrough) pango_attr_list_insert(attributes, pango_attr_strikethrough_new(TRUE));
+  pango_layout_set_attributes(layout_, attributes);
+  pango_attr_list_unref(attributes);
+
+  std::string utf8 = forms::toUtf8(text);
+  pango_layout_set_text(layout_, utf8.data(), static_cast<int>(utf8.size()));
+  pango_layout_set_width(layout_, -1);
+  pango_layout_set_alignment(layout_, PANGO_ALIGN_LEFT);
+}
+
+forms::PixelSize CairoPainter::measureText(std::u16string_view text, const forms::Font& font) {
+  prepareLayout(text, font);
+  PangoRectangle logical;
+  pango_layout_get_pixel_extents(layout_, nullptr, &logical);
+  return {logical.width, logical.height};
+}
+
+void CairoPainter::drawText(std::u16string_view text, const forms::Font& font, forms::Colour colour,
+                            const forms::PixelRect& rect, forms::Alignment alignment, bool wrap) {
+  prepareLayout(text, font);
+  PangoAlignment pangoAlignment = alignment == forms::Alignment::Center  ? PANGO_ALIGN_CENTER
+                                  : alignment == forms::Alignment::Right ? PANGO_ALIGN_RIGHT
+                                                                         : PANGO_ALIGN_LEFT;
+  pango_layout_set_alignment(layout_, pangoAlignment);
+  int x = rect.x;
+  if (wrap) {
+    // Pango places each line within the rectangle's width, breaking between words.
+    pango_layout_set_width(layout_, rect.width * PANGO_SCALE);
+    pango_layout_set_wrap(layout_, PANGO_WRAP_WORD);
+  } else {
+    // Lines are aligned among themselves; the block is placed in whole pixels.
+    PangoRectangle logical;
+    pango_layout_get_pixel_extents(layout_, nullptr, &logical);
+    if (alignment == forms::Alignment::Center) x += (rect.width - logical.width) / 2;
+    if (alignment == forms::Alignment::Right) x += rect.width - logical.width;
+  }
+  // A label's caption never paints outside the label.
+  cairo_save(cr_);
+  cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
+  cairo_clip(cr_);
+  setColour(colour);
+  cairo_move_to(cr_, x, rect.y);
+  pango_cairo_show_layout(cr_, layout_);
+  cairo_restore(cr_);
+}
+
+}  // namespace platform::x11

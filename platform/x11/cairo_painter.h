@@ -1,0 +1,71 @@
+// X11 backend: the forms Painter over a Cairo image surface.
+//
+// Implements: fills and frames, pictures (JPEG bitmaps decoded once and resampled with a good
+// filter when stretched, pixel for pixel at natural size; the metafile replayed as outlines;
+// icons with their mask), and text through Pango on our embedded fonts with font options
+// fixed here, so the pixels depend on nothing in the desktop. Works without a display: the
+// window host copies the surface to its window, the snapshot tool writes it to PNG.
+#pragma once
+
+#include <cairo.h>
+#include <pango/pango.h>
+
+#include <cstdint>
+#include <unordered_map>
+#include <variant>
+
+#include "forms/painter.h"
+#include "platform/x11/metafile_player.h"
+#include "platform/x11/surface.h"
+
+namespace platform::x11 {
+
+class CairoPainter : public forms::Painter {
+ public:
+  // An RGB24 surface, the pixel layout of a 24-bit TrueColor X visual.
+  CairoPainter(int width, int height);
+  ~CairoPainter() override;
+  CairoPainter(const CairoPainter&) = delete;
+  CairoPainter& operator=(const CairoPainter&) = delete;
+
+  // A new surface of the given size; its content is undefined until painted.
+  void resize(int width, int height);
+  cairo_surface_t* surface() const { return surface_.get(); }
+  int width() const { return cairo_image_surface_get_width(surface_.get()); }
+  int height() const { return cairo_image_surface_get_height(surface_.get()); }
+  int stride() const { return cairo_image_surface_get_stride(surface_.get()); }
+  // Rows of 32-bit native-endian 0x00RRGGBB pixels, stride() bytes apart.
+  const std::uint8_t* data() const;
+
+  // Limits painting to a rectangle, for repainting only what changed.
+  void setClip(const forms::PixelRect& rect);
+  void clearClip();
+
+  // forms::Painter
+  forms::PixelSize measureText(std::u16string_view text, const forms::Font& font) override;
+  void fill(const forms::PixelRect& rect, forms::Colour colour) override;
+  void frame(const forms::PixelRect& rect, forms::Colour colour) override;
+  void drawPicture(const forms::Picture& picture, const forms::PixelRect& rect) override;
+  void drawText(std::u16string_view text, const forms::Font& font, forms::Colour colour,
+                const forms::PixelRect& rect, forms::Alignment alignment, bool wrap) override;
+
+ private:
+  // A picture decoded once: a raster (bitmap, icon), a parsed metafile, or nothing.
+  struct Decoded {
+    const std::uint8_t* bytes;  // tells a picture from a later one at the same address
+    std::variant<std::monostate, Surface, Metafile> content;
+  };
+  const Decoded& decoded(const forms::Picture& picture);
+  void drawRaster(cairo_surface_t* raster, const forms::PixelRect& rect);
+  // The layout holds the text in the font, one line per line feed, unwrapped.
+  void prepareLayout(std::u16string_view text, const forms::Font& font);
+  void setColour(forms::Colour colour);
+
+  Surface surface_;
+  cairo_t* cr_ = nullptr;
+  PangoContext* pango_ = nullptr;
+  PangoLayout* layout_ = nullptr;
+  std::unordered_map<const forms::Picture*, Decoded> pictures_;
+};
+
+}  // namespace platform::x11

@@ -1,0 +1,21 @@
+// X11 backend: the window icon, decoded from its icon file for _NET_WM_ICON and for drawing.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace platform::x11 {
+
+struct ArgbImage {
+  int width = 0, height = 0;
+  // Row by row from the top, 0xAARRGGBB; a masked pixel is 0 (so also valid premultiplied).
+  std::vector<std::uint32_t> pixels;
+};
+
+// The first image of an icon file: 8 bits per pixel with a palette and a one-bit
+// transparency mask. None when the bytes are malformed or hold another format.
+std::optional<ArgbImage> decodeIcon(std::span<const std::uint8_t> bytes);
+
+}  // namespace platform::x11

@@ -1,0 +1,40 @@
+// X11 backend: implements JPEG decoding into Cairo surfaces with the TurboJPEG API.
+#include "platform/x11/jpeg_decoder.h"
+
+#include <turbojpeg.h>
+
+#include <bit>
+
+namespace platform::x11 {
+namespace {
+
+struct DecoderRelease {
+  void operator()(void* h) const { tjDestroy(h); }
+};
+
+}  // namespace
+
+Surface decodeJpeg(std::span<const std::uint8_t> bytes) {
+  std::unique_ptr<void, DecoderRelease> decoder(tjInitDecompress());
+  if (!decoder || bytes.empty()) return {};
+  int width = 0, height = 0, subsampling = 0, colourspace = 0;
+  if (tjDecompressHeader3(decoder.get(), bytes.data(), static_cast<unsigned long>(bytes.size()),
+                          &width, &height, &subsampling, &colourspace) != 0)
+    return {};
+  Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return {};
+  cairo_surface_flush(surface.get());
+  // RGB24 keeps each pixel as a native-endian 32-bit word: B, G, R, X in memory here.
+  static_assert(std::endian::native == std::endian::little);
+  // A warning (say, data cut short) still leaves a picture, as the classic runtime showed one.
+  if (tjDecompress2(decoder.get(), bytes.data(), static_cast<unsigned long>(bytes.size()),
+                    cairo_image_surface_get_data(surface.get()), width,
+                    cairo_image_surface_get_stride(surface.get()), height, TJPF_BGRX,
+                    TJFLAG_ACCURATEDCT) != 0 &&
+      tjGetErrorCode(decoder.get()) != TJERR_WARNING)
+    return {};
+  cairo_surface_mark_dirty(surface.get());
+  return surface;
+}
+
+}  // namespace platform::x11

@@ -1,0 +1,153 @@
+#include "platform/x11/cairo_painter.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/api.h"
+#include "platform/x11/jpeg_decoder.h"
+#include "tests/x11/pixels.h"
+
+namespace {
+
+using forms::PixelRect;
+using platform::Asset;
+using platform::x11::CairoPainter;
+using x11test::pixel;
+
+constexpr forms::Colour kGreen = 0x00FF00;  // 0x00BBGGRR
+constexpr std::uint32_t kGreenPixel = 0x00FF00;
+constexpr forms::Colour kYellow = 0x00FFFF;
+
+struct Ink {
+  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;  // inclusive
+  bool any() const { return right >= 0; }
+};
+// Where the surface differs from a colour.
+Ink inkOn(cairo_surface_t* s, std::uint32_t background) {
+  Ink ink;
+  for (int y = 0; y < cairo_image_surface_get_height(s); ++y)
+    for (int x = 0; x < cairo_image_surface_get_width(s); ++x)
+      if (pixel(s, x, y) != background) {
+        ink.left = std::min(ink.left, x), ink.right = std::max(ink.right, x);
+        ink.top = std::min(ink.top, y), ink.bottom = std::max(ink.bottom, y);
+      }
+  return ink;
+}
+
+TEST(CairoPainter, FillsFramesAndResolvesSystemColours) {
+  CairoPainter p(20, 20);
+  p.fill({0, 0, 20, 20}, forms::kButtonFace);
+  EXPECT_EQ(pixel(p.surface(), 0, 0), 0xF0F0F0u);
+  p.frame({2, 2, 10, 6}, kGreen);
+  EXPECT_EQ(pixel(p.surface(), 2, 2), kGreenPixel);
+  EXPECT_EQ(pixel(p.surface(), 11, 7), kGreenPixel);
+  EXPECT_EQ(pixel(p.surface(), 3, 3), 0xF0F0F0u);   // inside the frame
+  EXPECT_EQ(pixel(p.surface(), 12, 8), 0xF0F0F0u);  // beyond it
+  p.fill({5, 5, 3, 2}, 0x0000FF);
+  EXPECT_EQ(inkOn(p.surface(), 0xF0F0F0).any(), true);
+  EXPECT_EQ(pixel(p.surface(), 7, 6), 0xFF0000u);
+  EXPECT_EQ(pixel(p.surface(), 8, 6), 0xF0F0F0u);
+}
+
+TEST(CairoPainter, ClipLimitsPaintingUntilCleared) {
+  CairoPainter p(20, 20);
+  p.fill({0, 0, 20, 20}, 0);
+  p.setClip({4, 4, 3, 3});
+  p.fill({0, 0, 20, 20}, kGreen);
+  Ink ink = inkOn(p.surface(), 0);
+  EXPECT_EQ(ink.left, 4);
+  EXPECT_EQ(ink.bottom, 6);
+  p.clearClip();
+  p.fill({0, 0, 20, 20}, kGreen);
+  EXPECT_EQ(pixel(p.surface(), 19, 19), kGreenPixel);
+}
+
+TEST(CairoPainter, BitmapAtNaturalSizeIsCopiedPixelForPixel) {
+  auto picture =
+      forms::Picture::fromBytes(forms::PictureKind::Bitmap, platform::embedded(Asset::Backdrop));
+  auto decoded = platform::x11::decodeJpeg(picture->bytes());
+  // The window is a column narrower and a row taller than the backdrop.
+  CairoPainter p(571, 253);
+  p.fill({0, 0, 571, 253}, forms::kButtonFace);
+  p.drawPicture(*picture, {0, 0, 572, 252});
+  for (int y = 0; y < 252; y += 7)
+    for (int x = 0; x < 571; x += 5)
+      ASSERT_EQ(pixel(p.surface(), x, y), pixel(decoded.get(), x, y)) << x << "," << y;
+  EXPECT_EQ(pixel(p.surface(), 300, 252), 0xF0F0F0u);  // the bottom row shows the background
+}
+
+TEST(CairoPainter, StretchedBitmapCoversExactlyItsRectangle) {
+  auto banner =
+      forms::Picture::fromBytes(forms::PictureKind::Bitmap, platform::embedded(Asset::TitleBanner));
+  CairoPainter p(571, 253);
+  p.fill({0, 0, 571, 253}, 0xFF00FF);  // a colour no artwork uses
+  p.drawPicture(*banner, {42, 30, 492, 74});
+  Ink ink = inkOn(p.surface(), 0xFF00FF);
+  EXPECT_EQ(ink.left, 42);
+  EXPECT_EQ(ink.top, 30);
+  EXPECT_EQ(ink.right, 42 + 492 - 1);
+  EXPECT_EQ(ink.bottom, 30 + 74 - 1);
+  for (int x = 42; x < 42 + 492; ++x) {  // opaque to the very edge
+    ASSERT_NE(pixel(p.surface(), x, 30), 0xFF00FFu) << x;
+    ASSERT_NE(pixel(p.surface(), x, 103), 0xFF00FFu) << x;
+  }
+}
+
+TEST(CairoPainter, MetafileAndIconLeaveTheBackgroundWhereTheyPaintNothing) {
+  auto notice = forms::Picture::fromBytes(forms::PictureKind::Metafile,
+                                          platform::embedded(Asset::CountdownNotice));
+  auto icon =
+      forms::Picture::fromBytes(forms::PictureKind::Icon, platform::embedded(Asset::WindowIcon));
+  CairoPainter p(400, 100);
+  p.fill({0, 0, 400, 100}, 0xFF00FF);
+  p.drawPicture(*notice, {10, 10, 327, 24});
+  Ink ink = inkOn(p.surface(), 0xFF00FF);
+  ASSERT_TRUE(ink.any());
+  EXPECT_GE(ink.left, 10);
+  EXPECT_LE(ink.right, 10 + 327 - 1);
+  EXPECT_GE(ink.top, 10);
+  EXPECT_LE(ink.bottom, 10 + 24 - 1);
+  p.drawPicture(*icon, {350, 50, 32, 32});
+  EXPECT_EQ(pixel(p.surface(), 350, 50), 0x0000FFu);  // the blue D
+  EXPECT_EQ(pixel(p.surface(), 381, 50), 0xFF00FFu);  // transparent corner
+  EXPECT_NE(inkOn(p.surface(), 0xFF00FF).bottom, ink.bottom);
+}
+
+TEST(CairoPainter, TextIsAlignedInItsRectangleAndClippedToIt) {
+  forms::Font font{u"新細明體", 26.25f, 700};
+  CairoPainter p(200, 100);
+  p.fill({0, 0, 200, 100}, 0);
+  p.drawText(u"關閉", font, kYellow, {20, 10, 160, 60}, forms::Alignment::Center, false);
+  Ink ink = inkOn(p.surface(), 0);
+  ASSERT_TRUE(ink.any());
+  int solid = 0;  // glyph strokes are solid yellow inside their antialiased edges
+  for (int y = ink.top; y <= ink.bottom; ++y)
+    for (int x = ink.left; x <= ink.right; ++x) solid += pixel(p.surface(), x, y) == 0xFFFF00u;
+  EXPECT_GT(solid, 100);
+  EXPECT_NEAR((ink.left - 20) - (180 - 1 - ink.right), 0, 4);  // centred
+  EXPECT_GE(ink.top, 10);
+  EXPECT_LE(ink.bottom, 10 + 35);
+
+  p.fill({0, 0, 200, 100}, 0);
+  p.drawText(u"關閉", font, kYellow, {20, 10, 160, 60}, forms::Alignment::Left, false);
+  EXPECT_LE(inkOn(p.surface(), 0).left, 24);
+
+  p.fill({0, 0, 200, 100}, 0);
+  p.drawText(u"關閉", font, kYellow, {20, 10, 30, 20}, forms::Alignment::Left, false);
+  ink = inkOn(p.surface(), 0);
+  EXPECT_LE(ink.right, 49);
+  EXPECT_LE(ink.bottom, 29);
+}
+
+TEST(CairoPainter, WrapsBetweenWordsOnlyWhenAsked) {
+  forms::Font font{u"新細明體", 9.75f, 700};
+  std::u16string text = u"ZAVRO Fi Diagnostic Launcher";
+  CairoPainter p(200, 100);
+  p.fill({0, 0, 200, 100}, 0);
+  p.drawText(text, font, kYellow, {0, 0, 60, 100}, forms::Alignment::Left, true);
+  EXPECT_GT(inkOn(p.surface(), 0).bottom, 13);
+  p.fill({0, 0, 200, 100}, 0);
+  p.drawText(text, font, kYellow, {0, 0, 60, 100}, forms::Alignment::Left, false);
+  EXPECT_LT(inkOn(p.surface(), 0).bottom, 13);
+}
+
+}  // namespace

@@ -1,0 +1,239 @@
+#include "platform/x11/metafile_player.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <random>
+#include <vector>
+
+#include "platform/api.h"
+#include "platform/x11/surface.h"
+#include "tests/x11/pixels.h"
+
+namespace {
+
+using platform::x11::Metafile;
+using platform::x11::parseMetafile;
+using platform::x11::playMetafile;
+
+// A placeable metafile written record by record.
+class Wmf {
+ public:
+  Wmf& record(std::uint16_t function, std::initializer_list<int> words) {
+    put32(static_cast<std::uint32_t>(3 + words.size()));
+    put16(function);
+    for (int w : words) put16(static_cast<std::uint16_t>(w));
+    return *this;
+  }
+  Wmf& window(int w, int h) { return record(0x020B, {0, 0}).record(0x020C, {h, w}); }
+  Wmf& brush(std::uint32_t colour, int style = 0) {
+    return record(0x02FC, {style, int(colour & 0xFFFF), int(colour >> 16), 0});
+  }
+  std::vector<std::uint8_t> bytes(int objects = 4) const {
+    std::vector<std::uint8_t> out;
+    auto put = [&](std::uint32_t v, int n) {
+      for (int i = 0; i < n; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    };
+    put(0x9AC6CDD7, 4);
+    put(0, 2);
+    for (int v : {0, 0, 1000, 100}) put(static_cast<std::uint16_t>(v), 2);
+    put(1000, 2);
+    put(0, 4);
+    put(0, 2);  // checksum, not read
+    put(1, 2);  // memory metafile
+    put(9, 2);  // header words
+    put(0x0300, 2);
+    put(static_cast<std::uint32_t>(9 + records_.size() / 2 + 3), 4);
+    put(static_cast<std::uint32_t>(objects), 2);
+    put(0, 4);
+    put(0, 2);
+    out.insert(out.end(), records_.begin(), records_.end());
+    put(3, 4);  // EOF
+    put(0, 2);
+    return out;
+  }
+
+ private:
+  void put16(std::uint16_t v) {
+    records_.push_back(static_cast<std::uint8_t>(v));
+    records_.push_back(static_cast<std::uint8_t>(v >> 8));
+  }
+  void put32(std::uint32_t v) {
+    put16(static_cast<std::uint16_t>(v));
+    put16(static_cast<std::uint16_t>(v >> 16));
+  }
+  std::vector<std::uint8_t> records_;
+};
+
+constexpr std::uint32_t kRed = 0x0000FF, kBlue = 0xFF0000;
+constexpr std::uint32_t kGrey = 0x808080;
+
+// A 100 x 100 logical square with a square hole from 25 to 75.
+Wmf squareWithHole(int fillMode) {
+  Wmf wmf;
+  wmf.window(100, 100).record(0x0106, {fillMode}).record(0x02FA, {5, 0, 0, 0, 0});
+  wmf.record(0x012D, {0}).brush(kRed).record(0x012D, {1});
+  wmf.record(0x0538, {2, 4, 4, 0, 0, 100, 0, 100, 100, 0, 100,  //
+                      25, 25, 75, 25, 75, 75, 25, 75});
+  return wmf.record(0x01F0, {1});
+}
+
+platform::x11::Surface greySurface(int w, int h) {
+  platform::x11::Surface s(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h));
+  cairo_t* cr = cairo_create(s.get());
+  cairo_set_source_rgb(cr, 0.5, 0.5, 0.5);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  return s;
+}
+
+void play(cairo_surface_t* s, const Metafile& m, const forms::PixelRect& r) {
+  cairo_t* cr = cairo_create(s);
+  playMetafile(cr, m, r);
+  cairo_destroy(cr);
+}
+
+TEST(MetafilePlayer, ReadsFillsWithTheirBrushWindowAndFillMode) {
+  auto m = parseMetafile(squareWithHole(1).bytes());
+  ASSERT_TRUE(m);
+  ASSERT_EQ(m->fills.size(), 1u);
+  const auto& fill = m->fills[0];
+  EXPECT_EQ(fill.colour, kRed);
+  EXPECT_TRUE(fill.evenOdd);
+  EXPECT_EQ(fill.windowExt.x, 100);
+  EXPECT_EQ(fill.windowExt.y, 100);
+  ASSERT_EQ(fill.polygons.size(), 2u);
+  EXPECT_EQ(fill.polygons[1][2].x, 75);
+  EXPECT_EQ(fill.polygons[1][2].y, 75);
+  EXPECT_FALSE(parseMetafile(squareWithHole(2).bytes())->fills[0].evenOdd);
+}
+
+TEST(MetafilePlayer, MapsTheWindowOntoTheRectangleAndFillsEvenOdd) {
+  auto s = greySurface(60, 40);
+  // 100 x 100 units onto 40 x 20 pixels at (10, 10): anisotropic.
+  play(s.get(), *parseMetafile(squareWithHole(1).bytes()), {10, 10, 40, 20});
+  using x11test::pixel;
+  EXPECT_EQ(pixel(s.get(), 10, 10), 0xFF0000u);  // the square's corner, red
+  EXPECT_EQ(pixel(s.get(), 49, 29), 0xFF0000u);  // its far corner
+  EXPECT_EQ(pixel(s.get(), 13, 20), 0xFF0000u);  // left of the hole
+  EXPECT_EQ(pixel(s.get(), 30, 20), kGrey);      // the hole shows what lies behind
+  EXPECT_EQ(pixel(s.get(), 9, 10), kGrey);       // nothing outside the rectangle
+  EXPECT_EQ(pixel(s.get(), 50, 29), kGrey);
+  EXPECT_EQ(pixel(s.get(), 49, 30), kGrey);
+}
+
+TEST(MetafilePlayer, WindingFillClosesTheHoleOfSameDirectionOutlines) {
+  auto s = greySurface(60, 40);
+  play(s.get(), *parseMetafile(squareWithHole(2).bytes()), {10, 10, 40, 20});
+  EXPECT_EQ(x11test::pixel(s.get(), 30, 20), 0xFF0000u);
+}
+
+TEST(MetafilePlayer, KeepsGdiObjectTableRules) {
+  // One slot: the second brush finds no room and is never created; a deleted slot is reused;
+  // a hollow brush fills nothing; selecting a missing object keeps the current brush.
+  Wmf wmf;
+  wmf.window(10, 10).brush(kRed).brush(kBlue).record(0x012D, {0});
+  wmf.record(0x0324, {3, 0, 0, 10, 0, 10, 10});
+  wmf.record(0x01F0, {0}).brush(0, 1).record(0x012D, {0}).record(0x0324, {3, 0, 0, 10, 0, 10, 10});
+  wmf.record(0x01F0, {0}).brush(kBlue).record(0x012D, {0}).record(0x012D, {7});
+  wmf.record(0x0324, {3, 0, 0, 10, 0, 10, 10});
+  auto m = parseMetafile(wmf.bytes(1));
+  ASSERT_TRUE(m);
+  ASSERT_EQ(m->fills.size(), 2u);
+  EXPECT_EQ(m->fills[0].colour, kRed);
+  EXPECT_EQ(m->fills[1].colour, kBlue);
+}
+
+TEST(MetafilePlayer, WithoutWindowRecordsMapsTheBoundingBox) {
+  Wmf wmf;
+  wmf.brush(kRed).record(0x012D, {0}).record(0x0324, {3, 0, 0, 1000, 0, 1000, 100});
+  auto m = parseMetafile(wmf.bytes());
+  ASSERT_TRUE(m);
+  EXPECT_EQ(m->fills[0].windowExt.x, 1000);
+  EXPECT_EQ(m->fills[0].windowExt.y, 100);
+}
+
+TEST(MetafilePlayer, RejectsFilesWithoutHeaders) {
+  auto bytes = squareWithHole(1).bytes();
+  for (std::size_t n = 0; n < 40; ++n) {
+    EXPECT_FALSE(parseMetafile(std::span(bytes).first(n))) << n;
+  }
+  bytes[0] ^= 1;
+  EXPECT_FALSE(parseMetafile(bytes));
+}
+
+TEST(MetafilePlayer, TruncatedFilesPlayWhatFitsAndNeverReadBeyond) {
+  auto full = squareWithHole(1).bytes();
+  for (std::size_t n = 40; n < full.size(); ++n) {
+    // A copy of exactly n bytes, so that the sanitizer sees any read past the end.
+    std::vector<std::uint8_t> cut(full.begin(), full.begin() + static_cast<long>(n));
+    auto m = parseMetafile(cut);
+    ASSERT_TRUE(m) << n;
+    EXPECT_LE(m->fills.size(), 1u);
+  }
+}
+
+TEST(MetafilePlayer, LengthsAndCountsBeyondTheRecordStopPlayback) {
+  auto check = [](Wmf wmf) {
+    auto bytes = wmf.bytes();
+    std::vector<std::uint8_t> exact(bytes.begin(), bytes.end());
+    auto m = parseMetafile(exact);
+    ASSERT_TRUE(m);
+    EXPECT_TRUE(m->fills.empty());
+  };
+  auto start = [] {
+    Wmf w;
+    w.brush(kRed).record(0x012D, {0});
+    return w;
+  };
+  check(start().record(0x0324, {0x7FFF, 0, 0, 10, 0}));             // more points than held
+  check(start().record(0x0324, {0xFFFF, 0, 0}));                    // count beyond 32767
+  check(start().record(0x0538, {0xFFFF, 3}));                       // more polygons than held
+  check(start().record(0x0538, {2, 3, 0x7FFF, 0, 0, 1, 1, 2, 2}));  // counts beyond the points
+  check(start().record(0x0324, {}));                                // no count at all
+  // A record whose size reaches past the file, or is too small to be a record.
+  for (std::uint32_t size : {0u, 1u, 2u, 1000u, 0xFFFFFFFFu}) {
+    auto bytes = start().record(0x0324, {3, 0, 0, 10, 0, 10, 10}).bytes();
+    std::size_t at = bytes.size() - 6 - 20;  // the polygon record, before EOF
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(size >> (8 * i));
+    auto m = parseMetafile(bytes);
+    ASSERT_TRUE(m);
+    EXPECT_TRUE(m->fills.empty()) << size;
+  }
+  // A metafile header that claims to be longer than the file.
+  auto bytes = squareWithHole(1).bytes();
+  bytes[24] = 0xFF;
+  bytes[25] = 0x7F;
+  EXPECT_FALSE(parseMetafile(bytes));
+}
+
+TEST(MetafilePlayer, SurvivesRandomCorruption) {
+  auto original = squareWithHole(1).bytes();
+  std::mt19937 random(1234);
+  auto s = greySurface(20, 20);
+  for (int round = 0; round < 3000; ++round) {
+    auto bytes = original;
+    for (int flips = 0; flips < 4; ++flips) {
+      bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
+    }
+    bytes.resize(40 + random() % (bytes.size() - 39));
+    if (auto m = parseMetafile(bytes)) play(s.get(), *m, {0, 0, 20, 20});
+  }
+}
+
+TEST(MetafilePlayer, CountdownNoticeIsShadowThenYellowOnItsLogicalWindow) {
+  auto m = parseMetafile(platform::embedded(platform::Asset::CountdownNotice));
+  ASSERT_TRUE(m);
+  ASSERT_FALSE(m->fills.empty());
+  ASSERT_EQ(m->fills.size() % 2, 0u);
+  for (std::size_t i = 0; i < m->fills.size(); ++i) {
+    const auto& fill = m->fills[i];
+    EXPECT_EQ(fill.windowExt.x, 16000);
+    EXPECT_EQ(fill.windowExt.y, 1289);
+    EXPECT_TRUE(fill.evenOdd);
+    // 0x00BBGGRR: RGB 18, 20, 21 for the shadow, 241, 237, 59 for the glyphs.
+    EXPECT_EQ(fill.colour, i < m->fills.size() / 2 ? 0x151412u : 0x3BEDF1u) << i;
+  }
+}
+
+}  // namespace

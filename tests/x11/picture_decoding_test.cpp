@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/api.h"
+#include "platform/x11/icon_decoder.h"
+#include "platform/x11/jpeg_decoder.h"
+
+namespace {
+
+using platform::Asset;
+using platform::embedded;
+using platform::x11::decodeIcon;
+using platform::x11::decodeJpeg;
+
+TEST(JpegDecoder, DecodesEachEmbeddedBitmapAtItsNaturalSize) {
+  struct Expected {
+    Asset asset;
+    int width, height;
+  };
+  for (auto [asset, width, height] :
+       {Expected{Asset::Backdrop, 572, 252}, Expected{Asset::UpFace, 440, 120},
+        Expected{Asset::DownFace, 440, 120}, Expected{Asset::TitleBanner, 464, 74}}) {
+    auto surface = decodeJpeg(embedded(asset));
+    ASSERT_TRUE(surface) << int(asset);
+    EXPECT_EQ(cairo_image_surface_get_format(surface.get()), CAIRO_FORMAT_RGB24);
+    EXPECT_EQ(cairo_image_surface_get_width(surface.get()), width);
+    EXPECT_EQ(cairo_image_surface_get_height(surface.get()), height);
+  }
+}
+
+TEST(JpegDecoder, RejectsWhatIsNoJpegAndSurvivesOneCutShort) {
+  std::vector<std::uint8_t> garbage(100, 0x55);
+  EXPECT_FALSE(decodeJpeg(garbage));
+  EXPECT_FALSE(decodeJpeg({}));
+  auto backdrop = embedded(Asset::Backdrop);
+  for (std::size_t n : {std::size_t{2}, std::size_t{300}, backdrop.size() / 2}) {
+    std::vector<std::uint8_t> cut(backdrop.begin(), backdrop.begin() + static_cast<long>(n));
+    auto surface = decodeJpeg(cut);  // a warning still gives the picture, an error none
+    if (surface) {
+      EXPECT_EQ(cairo_image_surface_get_width(surface.get()), 572);
+    }
+  }
+}
+
+// A 5 x 3 icon: 8 bits per pixel, rows padded to 8 bytes, mask rows to 4 bytes.
+std::vector<std::uint8_t> smallIcon() {
+  std::vector<std::uint8_t> image;
+  auto put = [&](std::uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) image.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  };
+  put(40, 4), put(5, 4), put(6, 4), put(1, 2), put(8, 2);
+  put(0, 4), put(0, 4), put(0, 4), put(0, 4), put(3, 4), put(0, 4);
+  put(0x000000, 4), put(0x0000FF, 4), put(0xFF0000, 4);  // black, blue, red (B, G, R, 0)
+  // Colour rows, bottom-up: the top row is blue, the others red.
+  for (int row = 0; row < 3; ++row)
+    for (int x = 0; x < 8; ++x) image.push_back(x < 5 ? (row == 2 ? 1 : 2) : 0);
+  // Mask rows, bottom-up: the top-left and bottom-right pixels are transparent.
+  for (std::uint32_t bits : {0x08u, 0x00u, 0x80u}) put(bits, 4);
+  std::vector<std::uint8_t> file;
+  auto fput = [&](std::uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) file.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  };
+  fput(0, 2), fput(1, 2), fput(1, 2);
+  fput(5, 1), fput(3, 1), fput(0, 1), fput(0, 1), fput(1, 2), fput(8, 2);
+  fput(static_cast<std::uint32_t>(image.size()), 4), fput(22, 4);
+  file.insert(file.end(), image.begin(), image.end());
+  return file;
+}
+
+TEST(IconDecoder, ReadsPaletteRowsBottomUpWithTheMask) {
+  auto icon = decodeIcon(smallIcon());
+  ASSERT_TRUE(icon);
+  ASSERT_EQ(icon->width, 5);
+  ASSERT_EQ(icon->height, 3);
+  EXPECT_EQ(icon->pixels[0], 0u);           // top-left: masked
+  EXPECT_EQ(icon->pixels[1], 0xFF0000FFu);  // top row: blue
+  EXPECT_EQ(icon->pixels[5], 0xFFFF0000u);  // middle row: red
+  EXPECT_EQ(icon->pixels[3 * 5 - 1], 0u);   // bottom-right: masked
+  EXPECT_EQ(icon->pixels[3 * 5 - 2], 0xFFFF0000u);
+}
+
+TEST(IconDecoder, RejectsCutAndUnsupportedIcons) {
+  auto whole = smallIcon();
+  for (std::size_t n = 0; n < whole.size(); ++n) {
+    std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + static_cast<long>(n));
+    EXPECT_FALSE(decodeIcon(cut)) << n;
+  }
+  auto offsetBeyond = whole;
+  offsetBeyond[18] = 0xFF;
+  EXPECT_FALSE(decodeIcon(offsetBeyond));
+  auto trueColour = whole;
+  trueColour[22 + 14] = 32;
+  EXPECT_FALSE(decodeIcon(trueColour));
+}
+
+TEST(IconDecoder, WindowIconShowsItsLettersOnATransparentGround) {
+  auto icon = decodeIcon(embedded(Asset::WindowIcon));
+  ASSERT_TRUE(icon);
+  ASSERT_EQ(icon->width, 32);
+  ASSERT_EQ(icon->height, 32);
+  auto at = [&](int x, int y) { return icon->pixels[static_cast<std::size_t>(y * 32 + x)]; };
+  EXPECT_EQ(at(0, 0), 0xFF0000FFu);   // the blue D fills the upper left
+  EXPECT_EQ(at(0, 24), 0xFFFF0000u);  // the red maker word along the bottom
+  EXPECT_EQ(at(31, 0), 0u);           // transparent beside the letters
+  for (int x = 0; x < 32; ++x) EXPECT_EQ(at(x, 23), 0u) << x;
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+#include "tools/snapshot/snapshot.h"
+
+#include "app/startup.h"
+#include "launch/detection.h"
+#include "platform/headless/host.h"
+
+namespace snapshot {
+namespace {
+
+// The headless host, but labels that size themselves measure with the painter that draws them.
+class PaintingHost : public platform::headless::Host {
+ public:
+  platform::x11::CairoPainter painter{1, 1};
+
+ private:
+  forms::TextMeasurer& measurer() override { return painter; }
+};
+
+}  // namespace
+
+std::unique_ptr<platform::x11::CairoPainter> render(State state) {
+  auto host = std::make_unique<PaintingHost>();
+  if (state != State::NotFound) host->drive.addFile(launch::kDiagnosticPath);
+  app::Launcher launcher(*host);
+  launcher.load();
+  switch (state) {
+    case State::ButtonDown:
+      // Held on the middle of the close button's face, where its caption label lies in front.
+      host->press(forms::MouseButton::Left, forms::pointerToTwips(122), forms::pointerToTwips(145));
+      break;
+    case State::ThreeTicks:
+      for (int i = 0; i < 3; ++i) host->tick();
+      break;
+    default:
+      break;
+  }
+  forms::PixelRect client = launcher.form().clientPixels();
+  auto painter = std::make_unique<platform::x11::CairoPainter>(client.width, client.height);
+  launcher.form().paint(*painter);
+  return painter;
+}
+
+}  // namespace snapshot

@@ -1,0 +1,27 @@
+// The launcher window rendered without a display: the real window on the headless host,
+// painted through the Linux painter. Used by loma-snapshot and by the golden-image tests.
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "platform/x11/cairo_painter.h"
+
+namespace snapshot {
+
+enum class State { Found, NotFound, ButtonDown, ThreeTicks };
+
+struct StateName {
+  State state;
+  const char* name;  // also the PNG's file name, without ".png"
+};
+constexpr std::array<StateName, 4> kStates{{{State::Found, "found"},
+                                            {State::NotFound, "not_found"},
+                                            {State::ButtonDown, "button_down"},
+                                            {State::ThreeTicks, "three_ticks"}}};
+
+// Starts the launcher (the diagnostic program present except for NotFound), brings it to the
+// state, and returns the painter holding the whole client area.
+std::unique_ptr<platform::x11::CairoPainter> render(State state);
+
+}  // namespace snapshot
