@@ -2,29 +2,21 @@
 # Builds the launcher with the linux preset and starts it. On a machine without a display it
 # runs it in a virtual display (Xvfb) instead and saves a screenshot of the first frame and of
 # each tick into a folder that it names. Works on a fresh Debian 12: whatever is missing is
-# installed with apt-get first (as root, or through sudo).
+# installed with apt-get first (tools/deps.sh; as root, or through sudo).
 #
 # Usage: tools/run-linux.sh
 set -eu
 cd "$(dirname "$0")/.."
 
-packages=(build-essential cmake pkg-config libgtest-dev libx11-dev libxext-dev libxrandr-dev
-          libcairo2-dev libpango1.0-dev libfontconfig-dev libturbojpeg0-dev libjpeg62-turbo-dev)
 headless=false
 [ -z "${DISPLAY:-}" ] && headless=true
-$headless && packages+=(xvfb x11-utils imagemagick)
-
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
+bash tools/deps.sh run
+# The preset configures the tests as well, so GoogleTest must be there to configure.
+if ! dpkg-query -W -f='${Status}' libgtest-dev 2>/dev/null | grep -q 'ok installed'; then
   sudo=""
   [ "$(id -u)" = 0 ] || sudo=sudo
-  $sudo apt-get update -q
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
-    --no-install-recommends "${missing[@]}"
+    --no-install-recommends libgtest-dev
 fi
 
 cmake --preset linux >/dev/null
