@@ -2,6 +2,7 @@
 
 #include <X11/Xutil.h>
 #include <sys/ipc.h>
+#include <sys/mman.h>
 #include <sys/shm.h>
 
 #include <bit>
@@ -33,10 +34,14 @@ bool Presenter::attachShared(int width, int height) {
   if (!shared_) return false;
   segment_.shmid =
       shmget(IPC_PRIVATE, static_cast<size_t>(shared_->bytes_per_line) * height, IPC_CREAT | 0600);
-  void* memory =
-      segment_.shmid < 0 ? reinterpret_cast<void*>(-1) : shmat(segment_.shmid, nullptr, 0);
-  if (memory == reinterpret_cast<void*>(-1)) {
-    if (segment_.shmid >= 0) shmctl(segment_.shmid, IPC_RMID, nullptr);
+  if (segment_.shmid < 0) {
+    XDestroyImage(shared_);
+    shared_ = nullptr;
+    return false;
+  }
+  void* memory = shmat(segment_.shmid, nullptr, 0);
+  if (memory == MAP_FAILED) {  // shmat fails with (void*)-1, the same value
+    shmctl(segment_.shmid, IPC_RMID, nullptr);
     XDestroyImage(shared_);
     shared_ = nullptr;
     return false;
@@ -99,7 +104,8 @@ void Presenter::show(cairo_surface_t* surface, const forms::PixelRect& rect) {
   if (shared_ && shared_->bytes_per_line == stride) {
     waitUntilRead();
     for (int y = area.y; y < area.y + area.height; ++y) {
-      std::size_t offset = static_cast<std::size_t>(y) * stride + area.x * 4;
+      std::size_t offset =
+          static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(area.x) * 4;
       std::memcpy(shared_->data + offset, pixels + offset,
                   static_cast<std::size_t>(area.width) * 4);
     }
