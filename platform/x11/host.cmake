@@ -1,0 +1,36 @@
+# The Linux program: the X11 host over the painter and the POSIX services, and its installation.
+# Included from the top-level list, so that `loma` lands in the top of the build folder.
+find_package(X11 REQUIRED COMPONENTS Xext Xrandr)
+include(GNUInstallDirs)
+
+add_executable(loma
+  platform/x11/main.cpp platform/x11/host.cpp platform/x11/presenter.cpp
+  platform/x11/message_box.cpp platform/x11/window_manager.cpp platform/x11/monitor.cpp)
+target_link_libraries(loma PRIVATE
+  loma_system loma_x11_paint loma_posix X11::X11 X11::Xext X11::Xrandr)
+
+# What the Windows program file carries as its icon and version block, a Linux desktop finds in
+# a desktop entry and an icon theme.
+add_executable(loma-icon-png platform/x11/icon_png.cpp)
+target_link_libraries(loma-icon-png PRIVATE loma_x11_paint)
+set(LOMA_ICON_PNG ${CMAKE_BINARY_DIR}/loma.png)
+add_custom_command(OUTPUT ${LOMA_ICON_PNG} COMMAND loma-icon-png ${LOMA_ICON_PNG}
+  DEPENDS loma-icon-png COMMENT "Writing the window icon as PNG" VERBATIM)
+add_custom_target(loma_icon ALL DEPENDS ${LOMA_ICON_PNG})
+# The version as the program file's version block writes it: "1.00".
+string(LENGTH "${PROJECT_VERSION_MINOR}" minor_digits)
+if(minor_digits EQUAL 1)
+  set(LOMA_FILE_VERSION "${PROJECT_VERSION_MAJOR}.0${PROJECT_VERSION_MINOR}")
+else()
+  set(LOMA_FILE_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}")
+endif()
+configure_file(platform/x11/loma.desktop.in ${CMAKE_BINARY_DIR}/loma.desktop @ONLY)
+
+install(TARGETS loma RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_BINARY_DIR}/loma.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${LOMA_ICON_PNG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
+# The program carries its fonts inside; installed too, with their licences, for anyone to use.
+file(GLOB LOMA_FONT_FILES ${LOMA_ASSETS_DIR}/fonts/*.otf ${LOMA_ASSETS_DIR}/fonts/*.ttf)
+file(GLOB LOMA_FONT_LICENCES ${LOMA_ASSETS_DIR}/fonts/LICENSE*)
+install(FILES ${LOMA_FONT_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/fonts/opentype/loma)
+install(FILES ${LOMA_FONT_LICENCES} DESTINATION ${CMAKE_INSTALL_DOCDIR})

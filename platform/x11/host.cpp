@@ -1,0 +1,297 @@
+#include "platform/x11/host.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "platform/posix/file_lookup.h"
+#include "platform/posix/process_start.h"
+#include "platform/x11/cairo_painter.h"
+#include "platform/x11/icon_decoder.h"
+#include "platform/x11/message_box.h"
+#include "platform/x11/monitor.h"
+#include "platform/x11/presenter.h"
+#include "platform/x11/window_manager.h"
+
+namespace platform::x11 {
+
+static std::int64_t monotonicNs() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
+}
+
+static std::int64_t monotonicMs() {
+  return monotonicNs() / 1'000'000;
+}
+
+Host::Host() = default;
+Host::~Host() = default;
+
+bool Host::open() {
+  display_ = XOpenDisplay(nullptr);
+  if (!display_) {
+    const char* name = std::getenv("DISPLAY");
+    if (name && *name)
+      std::fprintf(stderr, "loma: cannot open display \"%s\"\n", name);
+    else
+      std::fprintf(stderr, "loma: cannot open display: DISPLAY is not set\n");
+    return false;
+  }
+  Visual* visual = DefaultVisual(display_, DefaultScreen(display_));
+  if (DefaultDepth(display_, DefaultScreen(display_)) != 24 || visual->c_class != TrueColor ||
+      visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF) {
+    std::fprintf(stderr, "loma: display \"%s\" has no 24-bit TrueColor default visual\n",
+                 DisplayString(display_));
+    return false;
+  }
+  atoms_ = std::make_unique<Atoms>(Atoms::intern(display_));
+  monitor_ = primaryMonitor(display_);
+  return true;
+}
+
+forms::Twips Host::screenWidth() {
+  return static_cast<forms::Twips>(monitor_.width * forms::kTwipsPerPixel);
+}
+
+std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter, std::int32_t,
+                                std::int32_t, std::int32_t, std::int32_t, std::uint32_t flags) {
+  if (!window_ || hWnd != handle()) return 0;
+  // The move to twip values and the zero size are not replayed: the caller writes its geometry
+  // back at once, so the window ends where it was either way.
+  if (hWndInsertAfter == HWND_TOPMOST) {
+    keepAbove(display_, window_, *atoms_, mapped_);
+    above_ = true;
+  }
+  // Mapping never activates: the window refuses the focus in its hints.
+  if (flags & SWP_SHOWWINDOW) map();
+  return 1;
+}
+
+std::u16string Host::dir(std::u16string_view path, int attributes) {
+  return posix::dir(path, attributes);
+}
+
+double Host::shell(std::u16string_view path, int windowStyle) {
+  return posix::shell(path, windowStyle);
+}
+
+void Host::terminate() {
+  if (display_) XFlush(display_);
+  std::fflush(nullptr);
+  std::exit(0);
+}
+
+void Host::attach(forms::Form& form) {
+  form_ = &form;
+  for (const auto& c : form.controls()) {
+    if (auto* t = dynamic_cast<forms::Timer*>(c.get())) timer_ = t;
+  }
+
+  Window root = DefaultRootWindow(display_);
+  bounds_ = form.screenPixels();
+  bounds_.x += monitor_.x;
+  bounds_.y += monitor_.y;
+  XSetWindowAttributes attributes{};
+  // No background: the server never clears the window to a colour before the first frame.
+  attributes.background_pixmap = None;
+  attributes.bit_gravity = NorthWestGravity;
+  attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | VisibilityChangeMask;
+  window_ = XCreateWindow(
+      display_, root, bounds_.x, bounds_.y, static_cast<unsigned>(std::max(1, bounds_.width)),
+      static_cast<unsigned>(std::max(1, bounds_.height)), 0, CopyFromParent, InputOutput,
+      CopyFromParent, CWBackPixmap | CWBitGravity | CWEventMask, &attributes);
+  describeWindow(display_, window_, *atoms_, "LOMA", /*takesFocus=*/false);
+  setFixedGeometry(display_, window_, bounds_);
+  if (form.icon()) {
+    if (auto icon = decodeIcon(form.icon()->bytes()))
+      setIcon(display_, window_, *atoms_, icon->width, icon->height, icon->pixels);
+  }
+
+  painter_ =
+      std::make_unique<CairoPainter>(std::max(1, bounds_.width), std::max(1, bounds_.height));
+  presenter_ = std::make_unique<Presenter>(display_, window_);
+  stale_ = {0, 0, bounds_.width, bounds_.height};
+  // The window is created now, and its timer runs from its creation.
+  if (timer_) schedule_.emplace(monotonicMs(), timer_->interval());
+  form.attach(this);
+}
+
+void Host::applyBounds(const forms::PixelRect& screenPixels) {
+  forms::PixelRect bounds = screenPixels;
+  bounds.x += monitor_.x;
+  bounds.y += monitor_.y;
+  if (bounds == bounds_) return;
+  bool resized = bounds.width != bounds_.width || bounds.height != bounds_.height;
+  bounds_ = bounds;
+  setFixedGeometry(display_, window_, bounds_);
+  XMoveResizeWindow(display_, window_, bounds_.x, bounds_.y,
+                    static_cast<unsigned>(std::max(1, bounds_.width)),
+                    static_cast<unsigned>(std::max(1, bounds_.height)));
+  if (resized) {
+    painter_->resize(std::max(1, bounds_.width), std::max(1, bounds_.height));
+    stale_ = {0, 0, bounds_.width, bounds_.height};
+    unshown_ = stale_;
+  }
+}
+
+void Host::applyVisible(bool visible) {
+  if (visible) {
+    map();
+  } else if (mapped_) {
+    XWithdrawWindow(display_, window_, DefaultScreen(display_));
+    mapped_ = false;
+    exposed_ = false;
+  }
+}
+
+void Host::invalidate(const forms::PixelRect& clientPixels) {
+  stale_ = stale_.empty() ? clientPixels : forms::unite(stale_, clientPixels);
+  unshown_ = unshown_.empty() ? clientPixels : forms::unite(unshown_, clientPixels);
+}
+
+forms::TextMeasurer& Host::measurer() {
+  return *painter_;
+}
+
+void Host::map() {
+  if (mapped_) return;
+  XMapWindow(display_, window_);
+  mapped_ = true;
+}
+
+int Host::run() {
+  for (;;) {
+    while (XPending(display_)) {
+      XEvent event;
+      XNextEvent(display_, &event);
+      onEvent(event);
+    }
+    deliverDueTicks();
+    paint();
+    if (XPending(display_)) continue;  // also sends what the handlers asked for
+    waitForEvents();
+  }
+}
+
+void Host::onEvent(const XEvent& event) {
+  if (presenter_->handled(event)) return;
+  switch (event.type) {
+    case Expose:
+      onExpose(event);
+      break;
+    case ButtonPress:
+    case ButtonRelease:
+      onButton(event);
+      break;
+    case ClientMessage:
+      onClientMessage(event);
+      break;
+    case VisibilityNotify:
+      onVisibility(event);
+      break;
+    default:
+      break;
+  }
+}
+
+void Host::onExpose(const XEvent& event) {
+  const XExposeEvent& e = event.xexpose;
+  forms::PixelRect area{e.x, e.y, e.width, e.height};
+  exposed_ = true;
+  unshown_ = unshown_.empty() ? area : forms::unite(unshown_, area);
+}
+
+void Host::onButton(const XEvent& event) {
+  const XButtonEvent& e = event.xbutton;
+  forms::MouseButton button;
+  switch (e.button) {
+    case Button1:
+      button = forms::MouseButton::Left;
+      break;
+    case Button2:
+      button = forms::MouseButton::Middle;
+      break;
+    case Button3:
+      button = forms::MouseButton::Right;
+      break;
+    default:
+      return;  // the wheel and extra buttons have no events here
+  }
+  // Shift, Ctrl and Alt as the classic Shift argument counts them: 1, 2, 4.
+  int shift = ((e.state & ShiftMask) ? 1 : 0) | ((e.state & ControlMask) ? 2 : 0) |
+              ((e.state & Mod1Mask) ? 4 : 0);
+  forms::Twips x = forms::pointerToTwips(e.x), y = forms::pointerToTwips(e.y);
+  if (e.type == ButtonPress)
+    form_->mouseDown(button, shift, x, y);
+  else
+    form_->mouseUp(button, shift, x, y);
+}
+
+void Host::onClientMessage(const XEvent& event) {
+  const XClientMessageEvent& e = event.xclient;
+  // The window manager closes the only window: the program ends, no handler of ours runs.
+  if (e.message_type == atoms_->wmProtocols &&
+      static_cast<Atom>(e.data.l[0]) == atoms_->wmDeleteWindow)
+    terminate();
+}
+
+void Host::onVisibility(const XEvent& event) {
+  // Without a window manager that keeps windows above, nothing else will: raise again.
+  if (above_ && event.xvisibility.state != VisibilityUnobscured &&
+      !managerKeepsAbove(display_, *atoms_))
+    XRaiseWindow(display_, window_);
+}
+
+void Host::deliverDueTicks() {
+  // Each tick that has fallen due is delivered, late ones too, on the schedule from creation.
+  while (schedule_ && timer_->enabled() && schedule_->due(monotonicMs())) {
+    schedule_->advance();
+    if (timer_->onTimer) timer_->onTimer(*timer_);
+  }
+}
+
+void Host::paint() {
+  if (!stale_.empty()) {
+    painter_->setClip(stale_);
+    form_->paint(*painter_);
+    painter_->clearClip();
+    stale_ = {};
+  }
+  if (exposed_ && !unshown_.empty()) {
+    presenter_->show(painter_->surface(), unshown_);
+    unshown_ = {};
+  }
+}
+
+void Host::waitForEvents() {
+  pollfd fd{ConnectionNumber(display_), POLLIN, 0};
+  timespec timeout{};
+  timespec* until = nullptr;
+  if (schedule_ && timer_->enabled()) {
+    std::int64_t left = std::max<std::int64_t>(0, schedule_->nextDue() * 1'000'000 - monotonicNs());
+    timeout = {static_cast<time_t>(left / 1'000'000'000), static_cast<long>(left % 1'000'000'000)};
+    until = &timeout;
+  }
+  ppoll(&fd, 1, until, nullptr);
+}
+
+void Host::reportUnhandled(const forms::RuntimeError& error) {
+  applyVisible(false);
+  XFlush(display_);
+  std::u16string text = unhandledErrorText(error);
+  std::string utf8 = forms::toUtf8(text);
+  std::fprintf(stderr, "%s\n", utf8.c_str());
+  std::fflush(stderr);
+  // Its own loop: no tick, press or click of the launcher is handled meanwhile.
+  showMessageBox(display_, *atoms_, monitor_, u"LOMA", text);
+  std::exit(kUnhandledErrorExitCode);
+}
+
+}  // namespace platform::x11

@@ -1,0 +1,38 @@
+// X11 platform: what the window manager reads from our windows (ICCCM and EWMH properties), and
+// keeping a window above the others with a window manager or without one.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "forms/units.h"
+
+namespace platform::x11 {
+
+struct Atoms {
+  Atom wmProtocols, wmDeleteWindow, motifWmHints, utf8String, netWmName, netWmIcon, netWmPid,
+      netWmUserTime, netWmState, netWmStateAbove, netWmWindowType, netWmWindowTypeDialog,
+      netSupported, netSupportingWmCheck;
+  static Atoms intern(Display* display);  // one round trip for all of them
+};
+
+// Title, class, no decorations, the close protocol, a fixed size at a set place, and whether
+// the window may take the keyboard focus (the launcher never does, a message box does).
+void describeWindow(Display* display, Window window, const Atoms& atoms, std::string_view title,
+                    bool takesFocus);
+void setFixedGeometry(Display* display, Window window, const forms::PixelRect& bounds);
+// ARGB pixels, row by row, as _NET_WM_ICON carries them.
+void setIcon(Display* display, Window window, const Atoms& atoms, int width, int height,
+             std::span<const std::uint32_t> argb);
+
+// Above other windows: before mapping the window starts in that state; once mapped, the window
+// manager is asked for it.
+void keepAbove(Display* display, Window window, const Atoms& atoms, bool mapped);
+// Whether a running window manager keeps windows above on request; without one, a covered
+// window has to raise itself again.
+bool managerKeepsAbove(Display* display, const Atoms& atoms);
+
+}  // namespace platform::x11

@@ -1,0 +1,352 @@
+#!/bin/bash
+# End-to-end tests of the Linux program: the real build/linux/loma in Xvfb, without a window
+# manager and under openbox, with a real diagnostic stub at C:\ORNPrg\ZAVRO_Fi\LOMADiag.exe of a
+# temporary Wine prefix. Checks the window's place, size and hints, the stacking and the focus,
+# the stub's start, the close button, the window manager's close, the countdown, the
+# unhandled-error message and the message without a display, and compares screenshots with the
+# reviewed images in tests/x11/golden/.
+#
+# Usage: tests/e2e/x11/run.sh   (LOMA=path/to/loma to test another build, KEEP=1 to keep the
+# screenshots). Needs: xvfb openbox xdotool x11-utils imagemagick wmctrl; wine for the Windows
+# stub case. Prints "N passed, N failed" last and exits non-zero on any failure.
+set -u
+
+ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
+LOMA=${LOMA:-$ROOT/build/linux/loma}
+WINDOWS_STUB=${LOMA_WINDOWS_STUB:-$ROOT/build/windows/stub/LOMADiag.exe}
+GOLDEN=$ROOT/tests/x11/golden
+WORK=$(mktemp -d /tmp/loma-e2e.XXXXXX)
+SCREEN_W=1280 SCREEN_H=800
+# The window is 8565 x 3800 twips, Left = (1280*15 - 8565)/2 = 5317.5 twips = 354.5 px, which
+# rounds to even: 354; Top = 100 twips = 6.67 px: 7.
+WIN_X=354 WIN_Y=7 WIN_W=571 WIN_H=253
+# Client-area rectangles (x y w h) of the layout: the countdown number, the close button, the
+# status panel.
+NUMBER="45 174 89 73" BUTTON="43 103 159 85" PANEL="200 103 335 85"
+
+passed=0 failed=0
+started=()
+
+cleanup() {
+  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+  if [ "${KEEP:-0}" = 1 ]; then echo "screenshots kept in $WORK"; else rm -rf "$WORK"; fi
+}
+trap cleanup EXIT
+
+pass() { passed=$((passed + 1)); echo "ok   $1"; }
+fail() { failed=$((failed + 1)); echo "FAIL $1${2:+: $2}"; }
+check() {  # check NAME COMMAND...: passes when the command succeeds
+  local name=$1; shift
+  if "$@"; then pass "$name"; else fail "$name"; fi
+}
+
+[ -x "$LOMA" ] || { echo "no program at $LOMA (cmake --preset linux && cmake --build build/linux)"; exit 1; }
+
+# --- X servers and window managers -----------------------------------------------------------
+
+start_display() {  # sets DISPLAY to a fresh Xvfb of our own; optionally runs openbox on it
+  local file=$WORK/display.$RANDOM
+  Xvfb -displayfd 3 -screen 0 ${SCREEN_W}x${SCREEN_H}x24 -nolisten tcp 3>"$file" 2>/dev/null &
+  started+=($!)
+  XVFB_PID=$!
+  for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
+  export DISPLAY=:$(cat "$file")
+  if [ "${1:-}" = openbox ]; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    started+=($!)
+    WM_PID=$!
+    for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
+    sleep 0.5  # openbox announces itself before it has finished starting
+  fi
+}
+
+stop_display() {
+  [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null
+  kill "$XVFB_PID" 2>/dev/null
+  wait "$XVFB_PID" 2>/dev/null
+  WM_PID=
+}
+
+# --- the program ---------------------------------------------------------------------------
+
+new_prefix() {  # new_prefix [native|none|denied]: a Wine prefix with or without the stub
+  PREFIX=$(mktemp -d "$WORK/prefix.XXXX")
+  local folder=$PREFIX/drive_c/ORNPrg/ZAVRO_Fi
+  mkdir -p "$folder"
+  case $1 in
+    native|denied)
+      printf '#!/bin/sh\necho ran > "%s/ran"\n' "$PREFIX" > "$folder/LOMADiag.exe"
+      [ "$1" = native ] && chmod +x "$folder/LOMADiag.exe" ;;
+  esac
+}
+
+start_loma() {  # runs loma in $PREFIX; sets LOMA_PID, START_NS, WIN (its window id)
+  START_NS=$(date +%s%N)
+  WINEPREFIX=$PREFIX "$LOMA" 2>"$WORK/stderr" &
+  LOMA_PID=$!
+  started+=($LOMA_PID)
+  WIN=$(timeout 10 xdotool search --sync --onlyvisible --classname '^loma$' 2>/dev/null | head -1)
+  if [ -z "$WIN" ]; then
+    sed 's/^/  loma: /' "$WORK/stderr"
+    xwininfo -root -tree | grep -i loma | sed 's/^/  /'
+  fi
+  sleep 0.3  # the first frame
+}
+
+wait_exit() {  # wait_exit SECONDS: sets CODE to the exit code, or 124 if still running
+  END_NS=0
+  local deadline=$(( $(date +%s%N) + $1 * 1000000000 ))
+  while kill -0 "$LOMA_PID" 2>/dev/null && [ "$(date +%s%N)" -lt $deadline ]; do sleep 0.01; done
+  if kill -0 "$LOMA_PID" 2>/dev/null; then CODE=124; return; fi
+  wait "$LOMA_PID"; CODE=$?
+  END_NS=$(date +%s%N)
+}
+
+# --- screenshots ---------------------------------------------------------------------------
+
+shoot() {  # shoot NAME: the launcher's rectangle of the screen as $WORK/NAME.png
+  import -window root -crop ${WIN_W}x${WIN_H}+${WIN_X}+${WIN_Y} +repage "$WORK/$1.png"
+}
+
+differing() {  # differing A B [x y w h]: pixels that differ by more than 4% between two images
+  local region=${3:+-crop ${5}x${6}+${3}+${4} +repage}
+  convert "$1" $region "$WORK/a.png" && convert "$2" $region "$WORK/b.png" &&
+    compare -metric AE -fuzz 4% "$WORK/a.png" "$WORK/b.png" null: 2>&1 | cut -d' ' -f1 | cut -d. -f1
+}
+
+red_pixels() {  # red_pixels IMAGE x y w h: pure-red pixels, the colour of the countdown number
+  convert "$1" -crop ${4}x${5}+${2}+${3} +repage -fuzz 10% -fill white -opaque '#FF0000' \
+    -fill black +opaque white -format '%[fx:int(mean*w*h)]' info:
+}
+
+matches_golden() {  # matches_golden SHOT GOLDEN-NAME [fallback command...]
+  local shot=$WORK/$1.png golden=$GOLDEN/$2.png; shift 2
+  if [ -f "$golden" ]; then
+    local n; n=$(differing "$shot" "$golden")
+    [ "$n" -le $((WIN_W * WIN_H / 200)) ] || { echo "  $n pixels differ from $golden"; return 1; }
+  else
+    echo "  (no $golden yet: key pixels only)"
+    "$@"
+  fi
+}
+
+# --- checks on the running window ------------------------------------------------------------
+
+geometry_is_right() {
+  local g; g=$(xwininfo -id "$WIN" | awk '/Absolute upper-left X/{x=$NF}/Absolute upper-left Y/{y=$NF}/Width/{w=$NF}/Height/{h=$NF}END{print x, y, w, h}')
+  [ "$g" = "$WIN_X $WIN_Y $WIN_W $WIN_H" ] || { echo "  geometry $g"; return 1; }
+}
+
+hints_are_right() {
+  local p; p=$(xprop -id "$WIN")
+  grep -q '_NET_WM_STATE(ATOM) = .*_NET_WM_STATE_ABOVE' <<<"$p" &&
+    grep -q 'Client accepts input or input focus: False' <<<"$p" &&
+    grep -q '_NET_WM_USER_TIME(CARDINAL) = 0' <<<"$p" &&
+    grep -q '_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x2, 0x0' <<<"$p" &&
+    grep -q 'WM_CLASS(STRING) = "loma", "LOMA"' <<<"$p" &&
+    grep -q '_NET_WM_NAME(UTF8_STRING) = "LOMA"' <<<"$p" &&
+    grep -q 'Icon (32 x 32)' <<<"$p" || { echo "$p" | sed 's/^/  /' | head -30; return 1; }
+}
+
+topmost_of_all() {  # the launcher is the last (topmost) mapped top-level window
+  local top
+  if [ -n "${WM_PID:-}" ]; then
+    top=$(xprop -root _NET_CLIENT_LIST_STACKING | awk '{print $NF}')
+    [ $((top)) = $((WIN)) ] || { echo "  top of the stacking is $top, not $WIN"; return 1; }
+  else
+    # xwininfo lists the root's children from the top down.
+    top=$(xwininfo -root -children | awk '/^     0x/ {print $1}' | while read -r w; do
+      xwininfo -id "$w" | grep -q 'IsViewable' && { echo "$w"; break; }; done)
+    [ $((top)) = $((WIN)) ] || { echo "  top window is $top, not $WIN"; return 1; }
+  fi
+}
+
+cover_with_new_window() {  # maps an ordinary window over the launcher, focused
+  xmessage -geometry 400x200+400+0 -name cover "a newly mapped window" &
+  started+=($!)
+  COVER_PID=$!
+  COVER=$(timeout 5 xdotool search --sync --onlyvisible --name '^cover$' | head -1)
+  sleep 0.4
+}
+
+not_focused() {
+  local active
+  active=$(xprop -root _NET_ACTIVE_WINDOW | awk '$NF ~ /^0x/ {print $NF}')
+  [ $((${active:-0})) != $((WIN)) ] && [ "$(xdotool getwindowfocus 2>/dev/null)" != "$((WIN))" ] ||
+    { echo "  the launcher has the focus"; return 1; }
+}
+
+pressed_look() {  # holding the button changes only the button
+  xdotool mousemove $((WIN_X + 120)) $((WIN_Y + 145)) mousedown 1
+  sleep 0.3
+  shoot "$1-pressed"
+  xdotool mouseup 1  # the click: the program ends now
+  local inside outside
+  inside=$(differing "$WORK/$1.png" "$WORK/$1-pressed.png" $BUTTON)
+  # Ticks repaint the number meanwhile; nothing else may change.
+  local masks=(-fill black -draw "rectangle 43,103 201,187" -draw "rectangle 45,174 133,246")
+  convert "$WORK/$1.png" "${masks[@]}" "$WORK/masked-a.png"
+  convert "$WORK/$1-pressed.png" "${masks[@]}" "$WORK/masked-b.png"
+  outside=$(differing "$WORK/masked-a.png" "$WORK/masked-b.png")
+  [ "$inside" -gt 1000 ] && [ "$outside" -eq 0 ] ||
+    { echo "  $inside pixels changed on the button, $outside elsewhere"; return 1; }
+  if [ -f "$GOLDEN/button_down.png" ]; then
+    local off; off=$(differing "$WORK/$1-pressed.png" "$GOLDEN/button_down.png" $BUTTON)
+    [ "$off" -le 70 ] || { echo "  the held button differs from button_down.png in $off pixels"; return 1; }
+  fi
+}
+
+first_frame_pixels() {  # without golden images: the number is red, the status differs by case
+  [ "$(red_pixels "$WORK/$1.png" $NUMBER)" -gt 300 ] || { echo "  no red number"; return 1; }
+}
+
+# --- the cases ---------------------------------------------------------------------------
+
+case_found_and_closed() {  # $1: label of the window manager
+  new_prefix native
+  start_loma
+  check "$1: the window shows" test -n "$WIN"
+  [ -n "$WIN" ] || return
+  shoot "$1-found"
+  check "$1: 571x253, centred, 7 px below the top" geometry_is_right
+  check "$1: above, no decorations, no focus, names and icon in its hints" hints_are_right
+  check "$1: found: first frame as reviewed" matches_golden "$1-found" found first_frame_pixels "$1-found"
+  for _ in $(seq 50); do [ -f "$PREFIX/ran" ] && break; sleep 0.05; done
+  check "$1: the diagnostic stub was started" test -f "$PREFIX/ran"
+  check "$1: not focused" not_focused
+  cover_with_new_window
+  check "$1: above a newly mapped window" topmost_of_all
+  check "$1: still not focused" not_focused
+  kill "$COVER_PID" 2>/dev/null
+  sleep 0.2
+  check "$1: pressed look on the held button" pressed_look "$1-found"
+  local click_ns; click_ns=$(date +%s%N)
+  wait_exit 2
+  check "$1: the close button ends the program at once, code 0" \
+    test "$CODE" = 0 -a $(( (END_NS - click_ns) / 1000000 )) -lt 500
+}
+
+case_not_found() {  # $1: label; $2: how it ends (close button or the window manager's close)
+  new_prefix none
+  start_loma
+  [ -n "$WIN" ] || { fail "$1: not found: the window shows"; return; }
+  shoot "$1-not-found"
+  check "$1: not found: first frame as reviewed" matches_golden "$1-not-found" not_found first_frame_pixels "$1-not-found"
+  if [ -f "$WORK/found-shot.png" ]; then
+    check "$1: the status panel says something else when nothing is found" \
+      test "$(differing "$WORK/found-shot.png" "$WORK/$1-not-found.png" $PANEL || true)" -gt 100
+  fi
+  if [ "$2" = wm ]; then
+    wmctrl -i -c "$WIN"
+    wait_exit 2
+    check "$1: the window manager's close ends the program, code 0" test "$CODE" = 0
+  else
+    xdotool mousemove $((WIN_X + 120)) $((WIN_Y + 145)) click 1
+    wait_exit 2
+    check "$1: the close button ends the program, code 0" test "$CODE" = 0
+  fi
+}
+
+case_countdown() {  # the only run that waits for the countdown
+  new_prefix native
+  start_loma
+  [ -n "$WIN" ] || { fail "countdown: the window shows"; return; }
+  shoot countdown-10
+  sleep 1
+  shoot countdown-9
+  check "countdown: the number changes on the first tick" \
+    test "$(differing "$WORK/countdown-10.png" "$WORK/countdown-9.png" $NUMBER || true)" -gt 50
+  check "countdown: a tick repaints the number only" \
+    test "$(differing "$WORK/countdown-10.png" "$WORK/countdown-9.png" || true)" = \
+         "$(differing "$WORK/countdown-10.png" "$WORK/countdown-9.png" $NUMBER || true)"
+  sleep 2
+  shoot countdown-7
+  check "countdown: after three ticks as reviewed" \
+    matches_golden countdown-7 three_ticks first_frame_pixels countdown-7
+  wait_exit 13
+  local ms=$(( (END_NS - START_NS) / 1000000 ))
+  echo "  ended ${ms} ms after start"
+  check "countdown: ends by itself about 11 s after start, code 0" \
+    test "$CODE" = 0 -a "$ms" -ge 10800 -a "$ms" -le 11800
+}
+
+case_unhandled() {  # a stub that cannot be started: error 70 in a message window
+  new_prefix denied
+  START_NS=$(date +%s%N)
+  WINEPREFIX=$PREFIX "$LOMA" 2>"$WORK/stderr" &
+  LOMA_PID=$!
+  started+=($LOMA_PID)
+  # The launcher window maps during the load and goes again when the error is reported.
+  local box= w
+  for _ in $(seq 100); do
+    for w in $(xdotool search --onlyvisible --classname '^loma$' 2>/dev/null); do
+      xwininfo -id "$w" | grep -q "Width: $WIN_W" || box=$w
+    done
+    [ -n "$box" ] && break; sleep 0.05
+  done
+  sleep 0.3
+  check "unhandled: the message is on stderr" \
+    grep -qx "Run-time error '70':" "$WORK/stderr"
+  check "unhandled: with its description" grep -qx "Permission denied" "$WORK/stderr"
+  check "unhandled: the launcher window is hidden, the message shows" \
+    test "$(xdotool search --onlyvisible --classname '^loma$' | wc -l)" = 1 -a -n "$box"
+  local size; size=$(xwininfo -id "$box" | awk '/Width/{w=$NF}/Height/{h=$NF}END{print w"x"h}')
+  check "unhandled: the message window is small, not the launcher" test "$size" != "${WIN_W}x${WIN_H}"
+  import -window "$box" "$WORK/unhandled.png"
+  check "unhandled: the text is drawn" \
+    test "$(convert "$WORK/unhandled.png" -fuzz 20% -fill white -opaque black -fill black +opaque white -format '%[fx:int((1-mean)*w*h)]' info:)" -gt 100
+  wait_exit 1
+  check "unhandled: waits for OK" test "$CODE" = 124
+  local x y w h
+  read -r x y w h < <(xwininfo -id "$box" | awk '/Absolute upper-left X/{x=$NF}/Absolute upper-left Y/{y=$NF}/Width/{w=$NF}/Height/{h=$NF}END{print x, y, w, h}')
+  xdotool mousemove $((x + w - 12 - 37)) $((y + h - 22)) click 1  # OK, bottom right
+  wait_exit 2
+  check "unhandled: OK ends the program with a non-zero code" test "$CODE" != 0 -a "$CODE" != 124
+}
+
+case_windows_stub() {
+  # The Windows build of the diagnostic stub, started through real Wine in the same prefix.
+  if [ ! -f "$WINDOWS_STUB" ]; then
+    echo "skip Windows stub through Wine: no $WINDOWS_STUB (build the windows preset first)"
+    return
+  fi
+  new_prefix none
+  cp "$WINDOWS_STUB" "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
+  WINEDEBUG=-all WINEPREFIX=$PREFIX wineboot -i >/dev/null 2>&1
+  WINEPREFIX=$PREFIX wineserver -w
+  local before; before=$(find "$PREFIX/drive_c" -type f | wc -l)
+  start_loma
+  local after=$before
+  for _ in $(seq 200); do
+    after=$(find "$PREFIX/drive_c" -type f -newer "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe" | wc -l)
+    [ "$after" -gt 0 ] && break; sleep 0.1
+  done
+  check "Windows stub: started through Wine, it left its record" test "$after" -gt 0
+  xdotool mousemove $((WIN_X + 120)) $((WIN_Y + 145)) click 1
+  wait_exit 2
+  WINEPREFIX=$PREFIX wineserver -k 2>/dev/null
+}
+
+# --- the runs ------------------------------------------------------------------------------
+
+out=$(DISPLAY=:4095 "$LOMA" 2>&1); code=$?
+check "no display: one line naming it, non-zero exit" \
+  test "$code" != 0 -a "$(wc -l <<<"$out")" = 1 -a -n "$(grep -F ':4095' <<<"$out")"
+
+start_display
+case_found_and_closed no-wm
+cp "$WORK/no-wm-found.png" "$WORK/found-shot.png" 2>/dev/null
+case_not_found no-wm button
+case_countdown
+case_unhandled
+stop_display
+
+start_display openbox
+case_found_and_closed openbox
+case_not_found openbox wm
+case_windows_stub
+stop_display
+
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
