@@ -11,14 +11,6 @@ cd "$(dirname "$0")/.."
 headless=false
 [ -z "${DISPLAY:-}" ] && headless=true
 bash tools/deps.sh run
-# The preset configures the tests as well, so GoogleTest must be there to configure.
-if ! dpkg-query -W -f='${Status}' libgtest-dev 2>/dev/null | grep -q 'ok installed'; then
-  sudo=""
-  [ "$(id -u)" = 0 ] || sudo=sudo
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
-    --no-install-recommends libgtest-dev
-fi
-
 cmake --preset linux >/dev/null
 cmake --build build/linux --target loma -j"$(nproc)"
 

@@ -65,12 +65,12 @@ std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfte
   if (!window_ || hWnd != handle()) return 0;
   // The move to twip values and the zero size are not replayed: the caller writes its geometry
   // back at once, so the window ends where it was either way.
-  if (hWndInsertAfter == HWND_TOPMOST) {
+  if (hWndInsertAfter == kHwndTopmost) {
     keepAbove(display_, window_, *atoms_, mapped_);
     above_ = true;
   }
   // Mapping never activates: the window refuses the focus in its hints.
-  if (flags & SWP_SHOWWINDOW) map();
+  if (flags & kSwpShowWindow) map();
   return 1;
 }
 
