@@ -6,7 +6,7 @@ set -euo pipefail
 build=(ca-certificates cmake g++ make pkg-config libgtest-dev libcairo2-dev libpango1.0-dev
        libturbojpeg0-dev libx11-dev libxext-dev libxrandr-dev libfontconfig-dev)
 run=(xvfb x11-utils imagemagick procps)
-test=(mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagick procps
+test=(git mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagick procps
       attr python3 python3-pil python3-numpy python3-fonttools python3-pyclipper
       libjpeg-turbo-progs fonts-noto-cjk fonts-inter fonts-urw-base35 clang-format clang-tidy)
 

@@ -49,14 +49,15 @@ if [ -d tests/assets ]; then
   count assets
 fi
 
-stage format bash -c 'git ls-files "*.cpp" "*.h" | xargs clang-format --dry-run -Werror'
+stage format bash -c 'set -o pipefail; git ls-files "*.cpp" "*.h" |
+  xargs --no-run-if-empty clang-format --dry-run -Werror'
 
 stage unit bash -c "cmake --preset linux -DLOMA_WERROR=ON >/dev/null &&
   cmake --build --preset linux -j $jobs && ctest --preset linux -j $jobs"
 count unit
 
 # clang-tidy over the program's own code (not the Windows backend: its headers are mingw's).
-stage tidy bash -c "git ls-files '*.cpp' | grep -vE '^(platform/win32|tests|tools|bench)/' |
+stage tidy bash -c "set -o pipefail; git ls-files '*.cpp' | grep -vE '^(platform/win32|tests|tools|bench)/' |
   xargs -P $jobs -n 4 clang-tidy -p build/linux --quiet --warnings-as-errors='*' 2>/dev/null"
 
 stage sanitizers bash -c "cmake --preset linux-asan -DLOMA_WERROR=ON >/dev/null &&
