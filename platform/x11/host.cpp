@@ -181,7 +181,6 @@ int Host::run() {
 }
 
 void Host::onEvent(const XEvent& event) {
-  if (presenter_->handled(event)) return;
   switch (event.type) {
     case Expose:
       onExpose(event);
