@@ -27,8 +27,8 @@ void fixFontOptions(PangoContext* context) {
 Surface iconSurface(std::span<const std::uint8_t> bytes) {
   auto icon = decodeIcon(bytes);
   if (!icon) return {};
-  Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, icon->width, icon->height));
-  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return {};
+  Surface surface = createSurface(CAIRO_FORMAT_ARGB32, icon->width, icon->height);
+  if (!surface) return {};
   cairo_surface_flush(surface.get());
   auto* data = cairo_image_surface_get_data(surface.get());
   auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface.get()));
@@ -59,7 +59,9 @@ CairoPainter::~CairoPainter() {
 
 void CairoPainter::resize(int width, int height) {
   if (cr_) cairo_destroy(cr_);
-  surface_.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+  surface_ = createSurface(CAIRO_FORMAT_RGB24, width, height);
+  // Failing that, Cairo's own allocation, or its error surface on which drawing does nothing.
+  if (!surface_) surface_.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
   cr_ = cairo_create(surface_.get());
 }
 
@@ -123,8 +125,9 @@ CairoPainter::Decoded& CairoPainter::decoded(const forms::Picture& picture) {
 void CairoPainter::drawPicture(const forms::Picture& picture, const forms::PixelRect& rect) {
   if (rect.empty()) return;
   Decoded& d = decoded(picture);
-  if (std::holds_alternative<Surface>(d.content))
-    copyRaster(rasterAt(d, rect.width, rect.height), rect);
+  if (std::holds_alternative<Surface>(d.content)) {
+    if (cairo_surface_t* raster = rasterAt(d, rect.width, rect.height)) copyRaster(raster, rect);
+  }
   if (const auto* metafile = std::get_if<Metafile>(&d.content)) {
     cairo_save(cr_);
     playMetafile(cr_, *metafile, rect);
@@ -139,8 +142,8 @@ cairo_surface_t* CairoPainter::rasterAt(Decoded& picture, int width, int height)
     return raster;
   Surface& stretched = picture.stretched[{width, height}];
   if (stretched) return stretched.get();
-  stretched.reset(
-      cairo_image_surface_create(cairo_image_surface_get_format(raster), width, height));
+  stretched = createSurface(cairo_image_surface_get_format(raster), width, height);
+  if (!stretched) return nullptr;
   cairo_t* cr = cairo_create(stretched.get());
   cairo_scale(cr, double(width) / cairo_image_surface_get_width(raster),
               double(height) / cairo_image_surface_get_height(raster));
