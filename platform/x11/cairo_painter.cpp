@@ -71,13 +71,19 @@ const std::uint8_t* CairoPainter::data() const {
 }
 
 void CairoPainter::setClip(const forms::PixelRect& rect) {
+  clip_ = rect;
   cairo_reset_clip(cr_);
   cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
   cairo_clip(cr_);
 }
 
 void CairoPainter::clearClip() {
+  clip_.reset();
   cairo_reset_clip(cr_);
+}
+
+bool CairoPainter::outsideClip(const forms::PixelRect& rect) const {
+  return rect.empty() || (clip_ && forms::intersect(rect, *clip_).empty());
 }
 
 void CairoPainter::setColour(forms::Colour colour) {
@@ -87,14 +93,14 @@ void CairoPainter::setColour(forms::Colour colour) {
 }
 
 void CairoPainter::fill(const forms::PixelRect& rect, forms::Colour colour) {
-  if (rect.empty()) return;
+  if (outsideClip(rect)) return;
   setColour(colour);
   cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
   cairo_fill(cr_);
 }
 
 void CairoPainter::frame(const forms::PixelRect& rect, forms::Colour colour) {
-  if (rect.empty()) return;
+  if (outsideClip(rect)) return;
   setColour(colour);
   // The outer one-pixel ring of the rectangle, with no half-covered pixels.
   cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
@@ -123,13 +129,16 @@ CairoPainter::Decoded& CairoPainter::decoded(const forms::Picture& picture) {
 }
 
 void CairoPainter::drawPicture(const forms::Picture& picture, const forms::PixelRect& rect) {
-  if (rect.empty()) return;
+  if (outsideClip(rect)) return;
   Decoded& d = decoded(picture);
   if (std::holds_alternative<Surface>(d.content)) {
     if (cairo_surface_t* raster = rasterAt(d, rect.width, rect.height)) copyRaster(raster, rect);
   }
   if (const auto* metafile = std::get_if<Metafile>(&d.content)) {
+    // Like a raster, a metafile never paints outside its rectangle.
     cairo_save(cr_);
+    cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
+    cairo_clip(cr_);
     playMetafile(cr_, *metafile, rect);
     cairo_restore(cr_);
   }
@@ -200,6 +209,7 @@ forms::PixelSize CairoPainter::measureText(std::u16string_view text, const forms
 
 void CairoPainter::drawText(std::u16string_view text, const forms::Font& font, forms::Colour colour,
                             const forms::PixelRect& rect, forms::Alignment alignment, bool wrap) {
+  if (outsideClip(rect)) return;
   prepareLayout(text, font);
   PangoAlignment pangoAlignment = alignment == forms::Alignment::Center  ? PANGO_ALIGN_CENTER
                                   : alignment == forms::Alignment::Right ? PANGO_ALIGN_RIGHT
