@@ -118,7 +118,9 @@ void Host::attach(forms::Form& form) {
   painter_ = std::make_unique<CairoPainter>(1, 1);
   presenter_ = std::make_unique<Presenter>(display_, window_);
   stale_ = {0, 0, bounds_.width, bounds_.height};
-  // The window is created now, and its timer runs from its creation.
+  // The window is created now, and its timer runs from its creation: the request goes out at
+  // once rather than with the first frame, and the server works on it meanwhile.
+  XFlush(display_);
   if (timer_) schedule_.emplace(monotonicMs(), timer_->interval());
   form.attach(this);
 }
