@@ -27,8 +27,8 @@ void fixFontOptions(PangoContext* context) {
 Surface iconSurface(std::span<const std::uint8_t> bytes) {
   auto icon = decodeIcon(bytes);
   if (!icon) return {};
-  Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, icon->width, icon->height));
-  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return {};
+  Surface surface = createSurface(CAIRO_FORMAT_ARGB32, icon->width, icon->height);
+  if (!surface) return {};
   cairo_surface_flush(surface.get());
   auto* data = cairo_image_surface_get_data(surface.get());
   auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface.get()));
@@ -59,7 +59,9 @@ CairoPainter::~CairoPainter() {
 
 void CairoPainter::resize(int width, int height) {
   if (cr_) cairo_destroy(cr_);
-  surface_.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+  surface_ = createSurface(CAIRO_FORMAT_RGB24, width, height);
+  // Failing that, Cairo's own allocation, or its error surface on which drawing does nothing.
+  if (!surface_) surface_.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
   cr_ = cairo_create(surface_.get());
 }
 
@@ -69,13 +71,19 @@ const std::uint8_t* CairoPainter::data() const {
 }
 
 void CairoPainter::setClip(const forms::PixelRect& rect) {
+  clip_ = rect;
   cairo_reset_clip(cr_);
   cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
   cairo_clip(cr_);
 }
 
 void CairoPainter::clearClip() {
+  clip_.reset();
   cairo_reset_clip(cr_);
+}
+
+bool CairoPainter::outsideClip(const forms::PixelRect& rect) const {
+  return rect.empty() || (clip_ && forms::intersect(rect, *clip_).empty());
 }
 
 void CairoPainter::setColour(forms::Colour colour) {
@@ -85,14 +93,14 @@ void CairoPainter::setColour(forms::Colour colour) {
 }
 
 void CairoPainter::fill(const forms::PixelRect& rect, forms::Colour colour) {
-  if (rect.empty()) return;
+  if (outsideClip(rect)) return;
   setColour(colour);
   cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
   cairo_fill(cr_);
 }
 
 void CairoPainter::frame(const forms::PixelRect& rect, forms::Colour colour) {
-  if (rect.empty()) return;
+  if (outsideClip(rect)) return;
   setColour(colour);
   // The outer one-pixel ring of the rectangle, with no half-covered pixels.
   cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
@@ -121,12 +129,16 @@ CairoPainter::Decoded& CairoPainter::decoded(const forms::Picture& picture) {
 }
 
 void CairoPainter::drawPicture(const forms::Picture& picture, const forms::PixelRect& rect) {
-  if (rect.empty()) return;
+  if (outsideClip(rect)) return;
   Decoded& d = decoded(picture);
-  if (std::holds_alternative<Surface>(d.content))
-    copyRaster(rasterAt(d, rect.width, rect.height), rect);
+  if (std::holds_alternative<Surface>(d.content)) {
+    if (cairo_surface_t* raster = rasterAt(d, rect.width, rect.height)) copyRaster(raster, rect);
+  }
   if (const auto* metafile = std::get_if<Metafile>(&d.content)) {
+    // Like a raster, a metafile never paints outside its rectangle.
     cairo_save(cr_);
+    cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
+    cairo_clip(cr_);
     playMetafile(cr_, *metafile, rect);
     cairo_restore(cr_);
   }
@@ -139,8 +151,8 @@ cairo_surface_t* CairoPainter::rasterAt(Decoded& picture, int width, int height)
     return raster;
   Surface& stretched = picture.stretched[{width, height}];
   if (stretched) return stretched.get();
-  stretched.reset(
-      cairo_image_surface_create(cairo_image_surface_get_format(raster), width, height));
+  stretched = createSurface(cairo_image_surface_get_format(raster), width, height);
+  if (!stretched) return nullptr;
   cairo_t* cr = cairo_create(stretched.get());
   cairo_scale(cr, double(width) / cairo_image_surface_get_width(raster),
               double(height) / cairo_image_surface_get_height(raster));
@@ -197,6 +209,7 @@ forms::PixelSize CairoPainter::measureText(std::u16string_view text, const forms
 
 void CairoPainter::drawText(std::u16string_view text, const forms::Font& font, forms::Colour colour,
                             const forms::PixelRect& rect, forms::Alignment alignment, bool wrap) {
+  if (outsideClip(rect)) return;
   prepareLayout(text, font);
   PangoAlignment pangoAlignment = alignment == forms::Alignment::Center  ? PANGO_ALIGN_CENTER
                                   : alignment == forms::Alignment::Right ? PANGO_ALIGN_RIGHT

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 #include <variant>
@@ -39,7 +40,8 @@ class CairoPainter : public forms::Painter {
   // Rows of 32-bit native-endian 0x00RRGGBB pixels, stride() bytes apart.
   const std::uint8_t* data() const;
 
-  // Limits painting to a rectangle, for repainting only what changed.
+  // Limits painting to a rectangle, for repainting only what changed. Whatever lies wholly
+  // outside it is skipped before any work: text is not laid out, metafiles are not replayed.
   void setClip(const forms::PixelRect& rect);
   void clearClip();
 
@@ -65,9 +67,11 @@ class CairoPainter : public forms::Painter {
   // The layout holds the text in the font, one line per line feed, unwrapped.
   void prepareLayout(std::u16string_view text, const forms::Font& font);
   void setColour(forms::Colour colour);
+  bool outsideClip(const forms::PixelRect& rect) const;
 
   Surface surface_;
   cairo_t* cr_ = nullptr;
+  std::optional<forms::PixelRect> clip_;
   PangoContext* pango_ = nullptr;
   PangoLayout* layout_ = nullptr;
   std::unordered_map<const forms::Picture*, Decoded> pictures_;

@@ -1,13 +1,18 @@
 # The Linux program: the X11 host over the painter and the POSIX services, and its installation.
 # Included from the top-level list, so that `loma` lands in the top of the build folder.
-find_package(X11 REQUIRED COMPONENTS Xext Xrandr)
+find_package(X11 REQUIRED COMPONENTS Xext Xrandr Xrender)
 include(GNUInstallDirs)
 
 add_executable(loma
   platform/x11/main.cpp platform/x11/host.cpp platform/x11/presenter.cpp
   platform/x11/message_box.cpp platform/x11/window_manager.cpp platform/x11/monitor.cpp)
+# Libraries that only loma uses are linked in (the C++ runtime, RandR, TurboJPEG in the paint
+# library): each shared object costs page faults and relocations at every start. RandR's
+# archive needs Xrender and Xext, which Cairo loads anyway.
+find_library(LOMA_XRANDR NAMES libXrandr.a Xrandr)
 target_link_libraries(loma PRIVATE
-  loma_system loma_x11_paint loma_posix X11::X11 X11::Xext X11::Xrandr)
+  loma_system loma_x11_paint loma_posix ${LOMA_XRANDR} X11::Xrender X11::Xext X11::X11)
+target_link_options(loma PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed -Wl,-O1)
 
 # What the Windows program file carries as its icon and version block, a Linux desktop finds in
 # a desktop entry and an icon theme.

@@ -114,11 +114,13 @@ void Host::attach(forms::Form& form) {
       setIcon(display_, window_, *atoms_, icon->width, icon->height, icon->pixels);
   }
 
-  painter_ =
-      std::make_unique<CairoPainter>(std::max(1, bounds_.width), std::max(1, bounds_.height));
+  // The surface takes the window's size at the first paint: loading the form may change it.
+  painter_ = std::make_unique<CairoPainter>(1, 1);
   presenter_ = std::make_unique<Presenter>(display_, window_);
   stale_ = {0, 0, bounds_.width, bounds_.height};
-  // The window is created now, and its timer runs from its creation.
+  // The window is created now, and its timer runs from its creation: the request goes out at
+  // once rather than with the first frame, and the server works on it meanwhile.
+  XFlush(display_);
   if (timer_) schedule_.emplace(monotonicMs(), timer_->interval());
   form.attach(this);
 }
@@ -135,7 +137,6 @@ void Host::applyBounds(const forms::PixelRect& screenPixels) {
                     static_cast<unsigned>(std::max(1, bounds_.width)),
                     static_cast<unsigned>(std::max(1, bounds_.height)));
   if (resized) {
-    painter_->resize(std::max(1, bounds_.width), std::max(1, bounds_.height));
     stale_ = {0, 0, bounds_.width, bounds_.height};
     unshown_ = stale_;
   }
@@ -181,7 +182,6 @@ int Host::run() {
 }
 
 void Host::onEvent(const XEvent& event) {
-  if (presenter_->handled(event)) return;
   switch (event.type) {
     case Expose:
       onExpose(event);
@@ -259,6 +259,8 @@ void Host::deliverDueTicks() {
 
 void Host::paint() {
   if (!stale_.empty()) {
+    int width = std::max(1, bounds_.width), height = std::max(1, bounds_.height);
+    if (painter_->width() != width || painter_->height() != height) painter_->resize(width, height);
     painter_->setClip(stale_);
     form_->paint(*painter_);
     painter_->clearClip();

@@ -21,8 +21,8 @@ Surface decodeJpeg(std::span<const std::uint8_t> bytes) {
   if (tjDecompressHeader3(decoder.get(), bytes.data(), static_cast<unsigned long>(bytes.size()),
                           &width, &height, &subsampling, &colourspace) != 0)
     return {};
-  Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
-  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return {};
+  Surface surface = createSurface(CAIRO_FORMAT_RGB24, width, height);
+  if (!surface) return {};
   cairo_surface_flush(surface.get());
   // RGB24 keeps each pixel as a native-endian 32-bit word: B, G, R, X in memory here.
   static_assert(std::endian::native == std::endian::little);

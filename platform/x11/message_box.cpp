@@ -79,7 +79,7 @@ void showMessageBox(Display* display, const Atoms& atoms, const forms::PixelRect
   for (;;) {
     XEvent event;
     XNextEvent(display, &event);
-    if (presenter.handled(event) || event.xany.window != window) continue;
+    if (event.xany.window != window) continue;
     switch (event.type) {
       case Expose: {
         const XExposeEvent& e = event.xexpose;

@@ -1,9 +1,11 @@
-// X11 platform: puts parts of the painter's RGB24 surface into a window, through shared memory
-// (MIT-SHM) when the server can read ours, else through the connection with XPutImage.
+// X11 platform: puts parts of the painter's RGB24 surface into a window with XPutImage.
+//
+// No shared memory (MIT-SHM): the launcher shows one 578 KB frame and then small updates, and
+// a fresh shared segment costs more (its creation, the server's attach, a copy into it and the
+// page faults on both sides) than sending the pixels through the connection once.
 #pragma once
 
 #include <X11/Xlib.h>
-#include <X11/extensions/XShm.h>
 #include <cairo.h>
 
 #include "forms/units.h"
@@ -20,21 +22,11 @@ class Presenter {
 
   // The rectangle of the surface shows at the same place in the window.
   void show(cairo_surface_t* surface, const forms::PixelRect& rect);
-  // True if the event was the server's note that it has read the shared image.
-  bool handled(const XEvent& event);
 
  private:
-  bool attachShared(int width, int height);
-  void detachShared();
-  void waitUntilRead();
-
   Display* display_;
   Window window_;
   GC gc_;
-  int completionType_ = -1;  // -1: no shared memory on this connection
-  XShmSegmentInfo segment_{};
-  XImage* shared_ = nullptr;
-  bool reading_ = false;  // the server may still read the shared image
 };
 
 }  // namespace platform::x11

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/api.h"
+#include "platform/x11/cairo_painter.h"
 #include "platform/x11/surface.h"
 #include "tests/x11/pixels.h"
 
@@ -126,6 +127,20 @@ TEST(MetafilePlayer, WindingFillClosesTheHoleOfSameDirectionOutlines) {
   auto s = greySurface(60, 40);
   play(s.get(), *parseMetafile(squareWithHole(2).bytes()), {10, 10, 40, 20});
   EXPECT_EQ(x11test::pixel(s.get(), 30, 20), 0xFF0000u);
+}
+
+TEST(MetafilePlayer, ThePainterKeepsOutlinesBeyondTheWindowInsideTheRectangle) {
+  // A 10 x 10 window with a red polygon twice as wide: a picture, like a raster, stays within
+  // its control, so a repaint of the area beside it never needs to replay it.
+  Wmf wmf;
+  wmf.window(10, 10).brush(kRed).record(0x012D, {0}).record(0x0324, {3, 0, 0, 20, 0, 20, 10});
+  auto bytes = wmf.bytes();  // the picture keeps a view of them
+  auto picture = forms::Picture::fromBytes(forms::PictureKind::Metafile, bytes);
+  platform::x11::CairoPainter p(60, 40);
+  p.fill({0, 0, 60, 40}, kGrey);
+  p.drawPicture(*picture, {10, 10, 20, 20});
+  EXPECT_EQ(x11test::pixel(p.surface(), 29, 15), 0xFF0000u);
+  EXPECT_EQ(x11test::pixel(p.surface(), 30, 15), 0x808080u);
 }
 
 TEST(MetafilePlayer, KeepsGdiObjectTableRules) {
