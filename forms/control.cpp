@@ -17,10 +17,6 @@ void Control::move(Twips left, Twips top, Twips width, Twips height) {
   top_ = top;
   width_ = width;
   height_ = height;
-  geometryChanged();
-}
-
-void Control::geometryChanged() {
   invalidate();
 }
 

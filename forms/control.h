@@ -79,7 +79,6 @@ class Control {
   virtual std::unique_ptr<Control> cloneAs(std::int16_t index) const = 0;
   void copyCommonTo(Control& other) const;
   void invalidate() const;
-  void geometryChanged();
 
  private:
   std::string name_;
@@ -181,7 +180,6 @@ class Timer : public Control {
   using Control::Control;
   int interval() const { return interval_; }
   void setInterval(int ms) { interval_ = ms; }
-  bool timerEnabled() const { return enabled(); }
   bool receivesMouse() const override { return false; }
   void paint(Painter&) const override {}
   std::function<void(Timer&)> onTimer;

@@ -63,7 +63,6 @@ class Form : public Container {
 
   // Binds the platform window; auto-sized labels measure their captions from now on.
   void attach(NativeWindow* window);
-  NativeWindow* nativeWindow() const { return native_; }
   std::intptr_t hWnd() const { return native_ ? native_->handle() : 0; }
   TextMeasurer* measurer() const { return native_ ? &native_->measurer() : nullptr; }
 
