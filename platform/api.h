@@ -66,7 +66,9 @@ void dispatch(Host& host, Handler&& handler) {
     host.reportUnhandled(e);
   } catch (const std::bad_alloc&) {
     host.reportUnhandled(forms::RuntimeError(7, "Out of memory"));
-  } catch (const std::exception&) {
+  } catch (const forms::Terminated&) {
+    throw;  // the headless host's Terminate, on its way to the event pump
+  } catch (...) {
     host.reportUnhandled(forms::RuntimeError(51, "Internal error"));
   }
 }

@@ -290,6 +290,19 @@ TEST_F(LauncherTest, ProgramThatCannotStartEndsTheLoadWithTheErrorReport) {
   EXPECT_EQ(frm().EndTime, 0);
 }
 
+TEST_F(LauncherTest, AnythingAHandlerLetsEscapeIsReportedButTerminateEndsQuietly) {
+  start();
+  host.deliver([&] { platform::dispatch(host, [] { throw 42; }); });
+  ASSERT_TRUE(host.unhandledError());
+  EXPECT_EQ(host.unhandledError()->number(), 51);
+
+  Host other;
+  other.deliver([&] { platform::dispatch(other, [&] { other.terminate(); }); });
+  EXPECT_TRUE(other.ended());
+  EXPECT_FALSE(other.unhandledError());
+  EXPECT_EQ(other.exitCode(), 0);
+}
+
 TEST_F(LauncherTest, EachStartStartsAnotherCopy) {
   host.drive.addFile(kPath);
   start();

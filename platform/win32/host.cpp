@@ -164,7 +164,7 @@ LRESULT CALLBACK Host::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
   auto* host = reinterpret_cast<Host*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!host || host->reporting_) return DefWindowProcW(hwnd, message, wParam, lParam);
   LRESULT result = 0;
-  guarded(*host, [&] { result = host->onMessage(message, wParam, lParam); });
+  dispatch(*host, [&] { result = host->onMessage(message, wParam, lParam); });
   return result;
 }
 
@@ -258,7 +258,7 @@ void Host::deliverDueTicks() {
   // Each tick that has fallen due is delivered, late ones too, one after another.
   while (formTimer_->enabled() && schedule_->due(nowMs())) {
     schedule_->advance();
-    guarded(*this, [&] {
+    dispatch(*this, [&] {
       if (formTimer_->onTimer) formTimer_->onTimer(*formTimer_);
     });
   }

@@ -70,15 +70,4 @@ class Host : public platform::Host, private forms::NativeWindow {
   GdiPainter painter_;
 };
 
-// Runs part of the program so that nothing it lets escape goes on into Windows: an error is
-// reported as unhandled, which ends the program.
-template <class Work>
-void guarded(platform::Host& host, Work&& work) {
-  try {
-    platform::dispatch(host, std::forward<Work>(work));
-  } catch (...) {
-    host.reportUnhandled(forms::RuntimeError(51, "Internal error"));
-  }
-}
-
 }  // namespace platform::win32

@@ -16,7 +16,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   int exitCode = 0;
   {
     platform::win32::Host host(instance);
-    platform::win32::guarded(host, [&] { exitCode = app::start(host); });
+    platform::dispatch(host, [&] { exitCode = app::start(host); });
   }
   if (SUCCEEDED(com)) CoUninitialize();
   return exitCode;

@@ -7,5 +7,7 @@
 int main() {
   platform::x11::Host host;
   if (!host.open()) return EXIT_FAILURE;
-  return app::start(host);
+  int exitCode = 0;
+  platform::dispatch(host, [&] { exitCode = app::start(host); });
+  return exitCode;
 }
