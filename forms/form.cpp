@@ -21,6 +21,13 @@ bool Form::hasElement(const std::string& name, std::int16_t index) const {
                      [&](const auto& c) { return c->name() == name && c->index() == index; });
 }
 
+Timer* Form::timer() const {
+  for (const auto& c : controls_) {
+    if (auto* t = dynamic_cast<Timer*>(c.get())) return t;
+  }
+  return nullptr;
+}
+
 Control& Form::loadElement(const std::string& name, std::int16_t index) {
   if (hasElement(name, index)) throw err::objectAlreadyLoaded();
   const Control* lowest = nullptr;

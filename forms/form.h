@@ -34,6 +34,8 @@ class Form : public Container {
   // Loads a new element as a copy of the array's lowest element, hidden; existing: error 360.
   Control& loadElement(const std::string& name, std::int16_t index);
   const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
+  // The first timer on the form, or none: the one whose ticks a host schedules.
+  Timer* timer() const;
 
   // Geometry of the window on the screen in twips; each setter applies it to the native window.
   Twips left() const { return left_; }

@@ -93,9 +93,7 @@ void Host::terminate() {
 
 void Host::attach(forms::Form& form) {
   form_ = &form;
-  for (const auto& c : form.controls()) {
-    if (auto* t = dynamic_cast<forms::Timer*>(c.get())) timer_ = t;
-  }
+  timer_ = form.timer();
   // The window is created now, and its timer runs from its creation.
   if (timer_) schedule_.emplace(now_, timer_->interval());
   form.attach(this);

@@ -77,10 +77,7 @@ void Host::terminate() {
 
 void Host::attach(forms::Form& form) {
   form_ = &form;
-  for (const auto& c : form.controls()) {
-    if (auto* timer = dynamic_cast<forms::Timer*>(c.get()); timer && !formTimer_)
-      formTimer_ = timer;
-  }
+  formTimer_ = form.timer();
 
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;

@@ -90,9 +90,7 @@ void Host::terminate() {
 
 void Host::attach(forms::Form& form) {
   form_ = &form;
-  for (const auto& c : form.controls()) {
-    if (auto* t = dynamic_cast<forms::Timer*>(c.get())) timer_ = t;
-  }
+  timer_ = form.timer();
 
   Window root = DefaultRootWindow(display_);
   bounds_ = form.screenPixels();
