@@ -88,14 +88,19 @@ void Host::terminate() {
   std::exit(0);
 }
 
+// The form's screen is the primary monitor: its coordinates start at that monitor's corner.
+forms::PixelRect Host::onMonitor(forms::PixelRect screenPixels) const {
+  screenPixels.x += monitor_.x;
+  screenPixels.y += monitor_.y;
+  return screenPixels;
+}
+
 void Host::attach(forms::Form& form) {
   form_ = &form;
   timer_ = form.timer();
 
   Window root = DefaultRootWindow(display_);
-  bounds_ = form.screenPixels();
-  bounds_.x += monitor_.x;
-  bounds_.y += monitor_.y;
+  bounds_ = onMonitor(form.screenPixels());
   XSetWindowAttributes attributes{};
   // No background: the server never clears the window to a colour before the first frame.
   attributes.background_pixmap = None;
@@ -124,9 +129,7 @@ void Host::attach(forms::Form& form) {
 }
 
 void Host::applyBounds(const forms::PixelRect& screenPixels) {
-  forms::PixelRect bounds = screenPixels;
-  bounds.x += monitor_.x;
-  bounds.y += monitor_.y;
+  forms::PixelRect bounds = onMonitor(screenPixels);
   if (bounds == bounds_) return;
   bool resized = bounds.width != bounds_.width || bounds.height != bounds_.height;
   bounds_ = bounds;

@@ -69,6 +69,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   void paint();
   void waitForEvents();
   void map();
+  forms::PixelRect onMonitor(forms::PixelRect screenPixels) const;
 
   _XDisplay* display_ = nullptr;
   std::unique_ptr<Atoms> atoms_;
