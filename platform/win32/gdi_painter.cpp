@@ -58,13 +58,20 @@ void GdiPainter::fill(const forms::PixelRect& rect, forms::Colour colour) {
   FillRect(dc_, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
+bool GdiPainter::visible(const forms::PixelRect& rect) const {
+  RECT r = win32Rect(rect);
+  return RectVisible(dc_, &r) != FALSE;
+}
+
 void GdiPainter::frame(const forms::PixelRect& rect, forms::Colour colour) {
+  if (!visible(rect)) return;
   RECT r = win32Rect(rect);
   SetDCBrushColor(dc_, rgb(colour));
   FrameRect(dc_, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
 void GdiPainter::drawPicture(const forms::Picture& picture, const forms::PixelRect& rect) {
+  if (!visible(rect)) return;
   IPicture* p = pictureFor(picture);
   OLE_XSIZE_HIMETRIC width = 0;
   OLE_YSIZE_HIMETRIC height = 0;
@@ -80,6 +87,7 @@ void GdiPainter::drawPicture(const forms::Picture& picture, const forms::PixelRe
 
 void GdiPainter::drawText(std::u16string_view text, const forms::Font& font, forms::Colour colour,
                           const forms::PixelRect& rect, forms::Alignment alignment, bool wrap) {
+  if (!visible(rect)) return;
   std::wstring s = wide(text);
   RECT r = win32Rect(rect);
   UINT format = DT_TOP | DT_NOPREFIX | (wrap ? DT_WORDBREAK : 0u);

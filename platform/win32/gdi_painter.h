@@ -40,6 +40,8 @@ class GdiPainter final : public forms::Painter {
   forms::PixelSize measureText(std::u16string_view text, const forms::Font& font) override;
 
  private:
+  // Whether any of the rectangle lies inside the target's clip; drawing wholly outside is skipped.
+  bool visible(const forms::PixelRect& rect) const;
   HFONT fontFor(const forms::Font& font);
   IPicture* pictureFor(const forms::Picture& picture);
 

@@ -212,10 +212,12 @@ void Host::onPaint() {
     HDC buffer = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
     HGDIOBJ previous = SelectObject(buffer, bitmap);
+    const RECT& dirty = paint.rcPaint;
+    // Only the part that needs it: on a tick that is the number, not the whole window.
+    IntersectClipRect(buffer, dirty.left, dirty.top, dirty.right, dirty.bottom);
     painter_.target(buffer);
     form_->paint(painter_);
     painter_.target(nullptr);
-    const RECT& dirty = paint.rcPaint;
     BitBlt(screen, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top,
            buffer, dirty.left, dirty.top, SRCCOPY);
     SelectObject(buffer, previous);
