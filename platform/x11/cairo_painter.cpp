@@ -65,11 +65,6 @@ void CairoPainter::resize(int width, int height) {
   cr_ = cairo_create(surface_.get());
 }
 
-const std::uint8_t* CairoPainter::data() const {
-  cairo_surface_flush(surface_.get());
-  return cairo_image_surface_get_data(surface_.get());
-}
-
 void CairoPainter::setClip(const forms::PixelRect& rect) {
   clip_ = rect;
   cairo_reset_clip(cr_);

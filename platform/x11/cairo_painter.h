@@ -36,9 +36,6 @@ class CairoPainter : public forms::Painter {
   cairo_surface_t* surface() const { return surface_.get(); }
   int width() const { return cairo_image_surface_get_width(surface_.get()); }
   int height() const { return cairo_image_surface_get_height(surface_.get()); }
-  int stride() const { return cairo_image_surface_get_stride(surface_.get()); }
-  // Rows of 32-bit native-endian 0x00RRGGBB pixels, stride() bytes apart.
-  const std::uint8_t* data() const;
 
   // Limits painting to a rectangle, for repainting only what changed. Whatever lies wholly
   // outside it is skipped before any work: text is not laid out, metafiles are not replayed.
