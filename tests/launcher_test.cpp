@@ -344,6 +344,28 @@ TEST_F(LauncherTest, TicksThatFallDueDuringTheLoadFollowItInOrder) {
   EXPECT_EQ(frm().ShowEndTime->caption(), u"7");
 }
 
+TEST_F(LauncherTest, AfterAStallEveryOverdueTickRunsAtOnceInOrder) {
+  start();
+  host.advance(2000);
+  std::vector<std::u16string> shown;
+  auto tick = frm().Timer1->onTimer;
+  frm().Timer1->onTimer = [&](forms::Timer& timer) {
+    tick(timer);
+    shown.push_back(frm().ShowEndTime->caption());
+  };
+  // Stopped from 2 s to 5 s: on waking, before anything is painted, the three late ticks.
+  host.elapse(3000);
+  host.pumpTimers();
+  EXPECT_EQ(shown, (std::vector<std::u16string>{u"7", u"6", u"5"}));
+  // Stopped from 9.5 s to 12.66 s: the late ticks run and the eleventh ends the program.
+  host.advance(4500);
+  host.elapse(3160);
+  host.pumpTimers();
+  EXPECT_TRUE(host.ended());
+  EXPECT_EQ(host.ticksDelivered(), 11);
+  EXPECT_EQ(shown.back(), u"0");
+}
+
 TEST_F(LauncherTest, CounterOverflowIsSkippedAndTheTickStillEnds) {
   start();
   frm().EndTime = 32767;
