@@ -58,9 +58,28 @@ TEST(Conversions, SingleTextRoundTrip) {
 TEST(Conversions, Utf8RoundTripAndUpperCase) {
   std::u16string text = u"ZAVRO Fi 診斷系統\n已經啟動 \U0001F600";
   EXPECT_EQ(forms::fromUtf8(forms::toUtf8(text)), text);
-  EXPECT_EQ(forms::fromUtf8("\xE8\xA8"), u"\uFFFD\uFFFD");  // cut short
+  EXPECT_EQ(forms::fromUtf8("\xE8\xA8"), u"\uFFFD");       // cut short: one bad sequence
+  EXPECT_EQ(forms::fromUtf8("\xE8\xA8\x61"), u"\uFFFDa");  // and goes on at the next letter
   EXPECT_EQ(forms::toUpper(u"LomaDiag.exe"), u"LOMADIAG.EXE");
   EXPECT_EQ(forms::toUpper(u"關閉"), u"關閉");
+}
+
+TEST(Conversions, Utf8DecoderRejectsWhatNoEncoderWrites) {
+  // Overlong forms: "e" in two bytes, "/" in three, "A" in four; never the letters themselves.
+  EXPECT_EQ(forms::fromUtf8("ex\xC1\xA5"), u"ex\uFFFD\uFFFD");
+  EXPECT_EQ(forms::fromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");
+  EXPECT_EQ(forms::fromUtf8("\xE0\x80\xAF"), u"\uFFFD\uFFFD\uFFFD");
+  EXPECT_EQ(forms::fromUtf8("\xF0\x80\x81\x81"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
+  // Surrogates encoded on their own, and values above U+10FFFF.
+  EXPECT_EQ(forms::fromUtf8("\xED\xA0\x80\xED\xB0\x80"), std::u16string(6, u'\uFFFD'));
+  EXPECT_EQ(forms::fromUtf8("\xF4\x90\x80\x80"), std::u16string(4, u'\uFFFD'));
+  EXPECT_EQ(forms::fromUtf8("\xF5\x80\x80\x80"), std::u16string(4, u'\uFFFD'));
+  // The edges of each valid range still decode.
+  EXPECT_EQ(forms::fromUtf8("\xC2\x80\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80"),
+            u"\u0080\u0800\uD7FF\uE000");
+  EXPECT_EQ(forms::fromUtf8("\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"), u"\U00010000\U0010FFFF");
+  // A stray continuation byte, then a sequence broken off by the letter "b".
+  EXPECT_EQ(forms::fromUtf8("\x80\x61\xF0\x9F\x98\x62"), u"\uFFFDa\uFFFDb");
 }
 
 // A form with a label over an image, and a picture box holding an image.
@@ -181,6 +200,61 @@ TEST(Pictures, NaturalSizeComesFromTheBytes) {
                                         std::span<const std::uint8_t>(jpeg, 12));
             }),
             481);
+}
+
+TEST(Pictures, NoneLargerThan4096PixelsEitherWay) {
+  // A frame header of height h and width w.
+  auto jpeg = [](int h, int w) {
+    return std::vector<std::uint8_t>{0xFF,
+                                     0xD8,
+                                     0xFF,
+                                     0xC0,
+                                     0x00,
+                                     0x11,
+                                     0x08,
+                                     static_cast<std::uint8_t>(h >> 8),
+                                     static_cast<std::uint8_t>(h),
+                                     static_cast<std::uint8_t>(w >> 8),
+                                     static_cast<std::uint8_t>(w),
+                                     0x03};
+  };
+  auto bitmap = [](const std::vector<std::uint8_t>& bytes) {
+    return errorNumber([&] { forms::Picture::fromBytes(forms::PictureKind::Bitmap, bytes); });
+  };
+  EXPECT_EQ(bitmap(jpeg(4096, 4096)), 0);
+  EXPECT_EQ(bitmap(jpeg(4097, 1)), 481);
+  EXPECT_EQ(bitmap(jpeg(1, 4097)), 481);
+  EXPECT_EQ(bitmap(jpeg(12000, 12000)), 481);
+  // A metafile 5 inches wide at 96 dots per inch is 480 pixels; 50 inches is 4800.
+  auto wmf = [](int unitsWide) {
+    return std::vector<std::uint8_t>{0xD7,
+                                     0xCD,
+                                     0xC6,
+                                     0x9A,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     static_cast<std::uint8_t>(unitsWide),
+                                     static_cast<std::uint8_t>(unitsWide >> 8),
+                                     10,
+                                     0,
+                                     100,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0};
+  };
+  EXPECT_EQ(errorNumber([&] { forms::Picture::fromBytes(forms::PictureKind::Metafile, wmf(500)); }),
+            0);
+  EXPECT_EQ(
+      errorNumber([&] { forms::Picture::fromBytes(forms::PictureKind::Metafile, wmf(5000)); }),
+      481);
 }
 
 TEST(TickSchedule, TicksFallDueOnAnAbsoluteSchedule) {
