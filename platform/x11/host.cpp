@@ -9,9 +9,12 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "platform/posix/file_lookup.h"
 #include "platform/posix/process_start.h"
+#include "platform/x11/a11y_status.h"
+#include "platform/x11/atk_bridge.h"
 #include "platform/x11/cairo_painter.h"
 #include "platform/x11/icon_decoder.h"
 #include "platform/x11/message_box.h"
@@ -176,7 +179,10 @@ int Host::run() {
       onEvent(event);
     }
     deliverDueTicks();
+    form_->runPosted();
+    if (a11y_) a11y_->reportNameChanges();  // with the repaint, after the handlers
     paint();
+    if (!a11yAsked_ && exposed_ && unshown_.empty()) offerToScreenReaders();
     if (XPending(display_)) continue;  // also sends what the handlers asked for
     waitForEvents();
   }
@@ -274,15 +280,28 @@ void Host::paint() {
 }
 
 void Host::waitForEvents() {
-  pollfd fd{ConnectionNumber(display_), POLLIN, 0};
-  timespec timeout{};
-  timespec* until = nullptr;
-  if (schedule_ && timer_->enabled()) {
-    std::int64_t left = std::max<std::int64_t>(0, schedule_->nextDue() * 1'000'000 - monotonicNs());
-    timeout = {static_cast<time_t>(left / 1'000'000'000), static_cast<long>(left % 1'000'000'000)};
-    until = &timeout;
+  std::vector<pollfd> fds{{ConnectionNumber(display_), POLLIN, 0}};
+  std::int64_t left = -1;  // nanoseconds; -1: no limit
+  if (schedule_ && timer_->enabled())
+    left = std::max<std::int64_t>(0, schedule_->nextDue() * 1'000'000 - monotonicNs());
+  if (a11y_) {
+    std::int64_t glibMs = a11y_->prepare(fds);
+    if (glibMs >= 0 && (left < 0 || glibMs * 1'000'000 < left)) left = glibMs * 1'000'000;
   }
-  ppoll(&fd, 1, until, nullptr);
+  timespec timeout{};
+  if (left >= 0)
+    timeout = {static_cast<time_t>(left / 1'000'000'000), static_cast<long>(left % 1'000'000'000)};
+  ppoll(fds.data(), fds.size(), left >= 0 ? &timeout : nullptr, nullptr);
+  if (a11y_) a11y_->dispatch(fds);
+}
+
+// Once the first frame is on the screen, so that asking costs the first frame nothing: when the
+// session's accessibility is on, the window is offered to screen readers and its status read.
+void Host::offerToScreenReaders() {
+  a11yAsked_ = true;
+  if (!sessionWantsAccessibility()) return;
+  a11y_ = AccessibilityBridge::start(*form_, monitor_.x, monitor_.y);
+  if (a11y_ && form_->visible()) a11y_->announce();
 }
 
 void Host::reportUnhandled(const forms::RuntimeError& error) {
