@@ -87,13 +87,15 @@ struct AccessibilityBridge::Objects {
   bool listening = false;
   void announceNow();
 
-  std::vector<forms::AccessibleNode> view() const { return forms::accessibleNodes(*form); }
-  forms::PixelRect windowBounds() const {
+  [[nodiscard]] std::vector<forms::AccessibleNode> view() const {
+    return forms::accessibleNodes(*form);
+  }
+  [[nodiscard]] forms::PixelRect windowBounds() const {
     forms::PixelRect r = form->screenPixels();
     return {r.x + originX, r.y + originY, r.width, r.height};
   }
   // The node's rectangle on the screen, or an empty one when it is out of view now.
-  forms::PixelRect bounds(const LomaAccessible& object) const {
+  [[nodiscard]] forms::PixelRect bounds(const LomaAccessible& object) const {
     if (object.kind != Kind::Node) return windowBounds();
     auto current = view();
     int i = forms::nodeIndexOf(current, object.control);

@@ -18,7 +18,9 @@ if [ -z "${LOMA_ATSPI_SESSION:-}" ]; then  # first the display, then a session b
   Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
   XVFB_PID=$!
   for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-  DISPLAY=:$(cat "$WORK/display") LOMA_ATSPI_SESSION=$WORK dbus-run-session -- bash "$0" 2>&1 |
+  # Settings in memory, also for the services the bus starts: never in the user's own.
+  DISPLAY=:$(cat "$WORK/display") LOMA_ATSPI_SESSION=$WORK GSETTINGS_BACKEND=memory \
+    dbus-run-session -- bash "$0" 2>&1 |
     grep -v 'Failed to set fd limit'
   code=${PIPESTATUS[0]}
   kill "$XVFB_PID" 2>/dev/null
