@@ -48,6 +48,7 @@ void Control::copyCommonTo(Control& other) const {
   other.height_ = height_;
   other.enabled_ = enabled_;
   other.tag_ = tag_;
+  other.accessible_ = accessible_;
   other.onMouseDown = onMouseDown;
   other.onMouseUp = onMouseUp;
   other.onClick = onClick;
@@ -55,7 +56,9 @@ void Control::copyCommonTo(Control& other) const {
 }
 
 void Label::setCaption(std::u16string v) {
+  if (v == caption_) return;
   caption_ = std::move(v);
+  if (Form* f = form()) f->noteRenamed(*this);
   if (autoSize_) fitToCaption();
   invalidate();
 }

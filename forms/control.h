@@ -31,6 +31,13 @@ using ClickHandler = std::function<void(Control&)>;
 
 enum class BorderStyle { None = 0, FixedSingle = 1 };
 
+// What a screen reader is told about a control beyond what its kind and properties say.
+struct AccessibleInfo {
+  std::u16string description;  // an image's text; without one an image is decoration
+  std::string partOf;          // drawn as part of the element of this array with the same index
+  bool announced = false;      // read out when the window first shows
+};
+
 class Control {
  public:
   Control(std::string name, std::optional<std::int16_t> index)
@@ -60,6 +67,8 @@ class Control {
   void setEnabled(bool v) { enabled_ = v; }
   const std::u16string& tag() const { return tag_; }
   void setTag(std::u16string v) { tag_ = std::move(v); }
+  const AccessibleInfo& accessible() const { return accessible_; }
+  void setAccessible(AccessibleInfo v) { accessible_ = std::move(v); }
 
   // ZOrder 0: to the front of its container's stacking order.
   void bringToFront();
@@ -87,6 +96,7 @@ class Control {
   Twips left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   bool visible_ = true, enabled_ = true;
   std::u16string tag_;
+  AccessibleInfo accessible_;
 };
 
 class Label : public Control {

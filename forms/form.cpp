@@ -1,6 +1,7 @@
 #include "forms/form.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace forms {
 
@@ -142,6 +143,43 @@ void Form::mouseUp(MouseButton button, int shift, Twips x, Twips y) {
   if (target->onMouseUp) target->onMouseUp(*target, eventFor(*target, button, shift, x, y));
   if (button == MouseButton::Left && hitTest(x, y) == target && target->onClick)
     target->onClick(*target);
+}
+
+void Form::click(Control& target) {
+  if (buttonsDown_ != 0) return;
+  PixelRect r = target.pixelBounds();
+  Twips x = pointerToTwips(r.x + r.width / 2), y = pointerToTwips(r.y + r.height / 2);
+  capture_ = &target;
+  buttonsDown_ = static_cast<unsigned>(MouseButton::Left);
+  if (target.enabled() && target.onMouseDown)
+    target.onMouseDown(target, eventFor(target, MouseButton::Left, 0, x, y));
+  buttonsDown_ = 0;
+  capture_ = nullptr;
+  if (!target.enabled()) return;
+  if (target.onMouseUp) target.onMouseUp(target, eventFor(target, MouseButton::Left, 0, x, y));
+  if (target.onClick) target.onClick(target);
+}
+
+void Form::post(std::function<void()> work) {
+  posted_.push_back(std::move(work));
+  if (native_) native_->workPosted();
+}
+
+void Form::runPosted() {
+  while (!posted_.empty()) {
+    std::function<void()> work = std::move(posted_.front());
+    posted_.pop_front();
+    work();
+  }
+}
+
+void Form::noteRenamed(const Control& control) {
+  if (std::find(renamed_.begin(), renamed_.end(), &control) == renamed_.end())
+    renamed_.push_back(&control);
+}
+
+std::vector<const Control*> Form::takeRenamed() {
+  return std::exchange(renamed_, {});
 }
 
 void Form::paint(Painter& painter) const {

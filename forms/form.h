@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -75,6 +77,17 @@ class Form : public Container {
   void mouseDown(MouseButton button, int shift, Twips x, Twips y);
   void mouseUp(MouseButton button, int shift, Twips x, Twips y);
   Control* captured() const { return capture_; }
+  // A left press, release and click on a control wherever the pointer is, as a left click in
+  // its middle would deliver them; nothing while a mouse button is held.
+  void click(Control& target);
+
+  // Work to run from the event loop rather than inside the caller (a screen reader's request
+  // must return before the program may end): queued here, run by the host.
+  void post(std::function<void()> work);
+  void runPosted();
+  // Controls whose accessible name changed since the host last asked, oldest first.
+  void noteRenamed(const Control& control);
+  std::vector<const Control*> takeRenamed();
 
   // Background, the form picture at natural size from the top-left corner, then the controls.
   void paint(Painter& painter) const;
@@ -95,6 +108,8 @@ class Form : public Container {
   Colour backColour_ = kButtonFace;
   Control* capture_ = nullptr;
   unsigned buttonsDown_ = 0;
+  std::deque<std::function<void()>> posted_;
+  std::vector<const Control*> renamed_;
 };
 
 // A control array: elements of one kind under one name, told apart by a 16-bit index.

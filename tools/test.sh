@@ -73,9 +73,10 @@ fi
 stage deps bash tests/tools/deps_test.sh
 count deps
 
-for e2e in tests/e2e/x11/run.sh tests/e2e/wine/run.sh; do
+for e2e in tests/e2e/x11/run.sh tests/e2e/wine/run.sh tests/e2e/atspi/run.sh \
+           tests/e2e/wine/a11y/run.sh; do
   [ -f "$e2e" ] || continue
-  name=e2e-$(basename "$(dirname "$e2e")")
+  name=e2e-$(dirname "${e2e#tests/e2e/}" | tr / -)
   stage "$name" bash "$e2e"
   count "$name"
 done

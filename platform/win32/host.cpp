@@ -16,6 +16,7 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"LOMA_Frm";
 constexpr wchar_t kProgramTitle[] = L"LOMA";
+constexpr UINT kRunPosted = WM_APP + 1;  // the form has posted work
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 constexpr DWORD CREATE_WAITABLE_TIMER_HIGH_RESOLUTION = 0x2;
 #endif
@@ -144,6 +145,12 @@ void Host::applyBounds(const forms::PixelRect& screenPixels) {
 void Host::applyVisible(bool visible) {
   ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
   if (visible) UpdateWindow(hwnd_);  // the first picture at once, not after the next tick
+  if (visible && !shown_) AccessibilityServer::announce(hwnd_, *form_);
+  shown_ = shown_ || visible;
+}
+
+void Host::workPosted() {
+  PostMessageW(hwnd_, kRunPosted, 0, 0);
 }
 
 void Host::invalidate(const forms::PixelRect& clientPixels) {
@@ -199,6 +206,11 @@ LRESULT Host::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DESTROY:
       onDestroy();
+      return 0;
+    case WM_GETOBJECT:
+      return onGetObject(wParam, lParam);
+    case kRunPosted:
+      form_->runPosted();
       return 0;
     default:
       return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -258,6 +270,12 @@ void Host::onClose() {
   DestroyWindow(hwnd_);
 }
 
+LRESULT Host::onGetObject(WPARAM wParam, LPARAM lParam) {
+  if (!a11y_) a11y_ = std::make_unique<AccessibilityServer>(*form_);
+  if (!a11y_->answers(lParam)) return DefWindowProcW(hwnd_, WM_GETOBJECT, wParam, lParam);
+  return a11y_->getObject(hwnd_, wParam);
+}
+
 void Host::onDestroy() {
   hwnd_ = nullptr;
   PostQuitMessage(0);
@@ -271,6 +289,7 @@ void Host::deliverDueTicks() {
     dispatch(*this, [&] {
       if (formTimer_->onTimer) formTimer_->onTimer(*formTimer_);
     });
+    AccessibilityServer::reportNameChanges(hwnd_, *form_);  // after the handler, not the last
   }
   armTimer();
 }

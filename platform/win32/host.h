@@ -12,11 +12,13 @@
 #include "platform/win32/win32_api.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <utility>
 
 #include "forms/tick_schedule.h"
 #include "platform/win32/gdi_painter.h"
+#include "platform/win32/msaa.h"
 
 namespace platform::win32 {
 
@@ -48,6 +50,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   void invalidate(const forms::PixelRect& clientPixels) override;
   std::intptr_t handle() const override { return reinterpret_cast<std::intptr_t>(hwnd_); }
   forms::TextMeasurer& measurer() override { return painter_; }
+  void workPosted() override;
 
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -57,6 +60,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   void onResume();
   void onClose();
   void onDestroy();
+  LRESULT onGetObject(WPARAM wParam, LPARAM lParam);
 
   void deliverDueTicks();
   void armTimer();
@@ -69,6 +73,8 @@ class Host : public platform::Host, private forms::NativeWindow {
   HANDLE tickTimer_;
   bool reporting_ = false;  // the error box is up: nothing reaches the forms runtime any more
   GdiPainter painter_;
+  bool shown_ = false;
+  std::unique_ptr<AccessibilityServer> a11y_;  // from the first screen reader's question
 };
 
 }  // namespace platform::win32

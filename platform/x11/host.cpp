@@ -7,9 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/posix/file_lookup.h"
 #include "platform/posix/process_start.h"
+#include "platform/x11/a11y_status.h"
+#include "platform/x11/atk_bridge.h"
 #include "platform/x11/cairo_painter.h"
 #include "platform/x11/icon_decoder.h"
 #include "platform/x11/message_box.h"
@@ -168,7 +171,10 @@ int Host::run() {
       onEvent(event);
     }
     deliverDueTicks();
+    form_->runPosted();
+    if (a11y_) a11y_->reportNameChanges();  // with the repaint, after the handlers
     paint();
+    if (!a11yAsked_ && exposed_ && unshown_.empty()) offerToScreenReaders();
     if (XPending(display_)) continue;  // also sends what the handlers asked for
     waitForEvents();
   }
@@ -269,7 +275,25 @@ void Host::waitForEvents() {
   // Until the next tick's point in time: after a stop every overdue tick is due at once.
   std::optional<std::int64_t> deadline;
   if (schedule_ && timer_->enabled()) deadline = schedule_->nextDue() * 1'000'000;
-  wait_.wait(ConnectionNumber(display_), deadline);
+  std::vector<pollfd> fds{{ConnectionNumber(display_), POLLIN, 0}};
+  if (a11y_) {
+    std::int64_t glibMs = a11y_->prepare(fds);
+    if (glibMs >= 0) {
+      std::int64_t glibDue = posix::monotonicNs() + glibMs * 1'000'000;
+      deadline = deadline ? std::min(*deadline, glibDue) : glibDue;
+    }
+  }
+  wait_.wait(fds, deadline);
+  if (a11y_) a11y_->dispatch(fds);
+}
+
+// Once the first frame is on the screen, so that asking costs the first frame nothing: when the
+// session's accessibility is on, the window is offered to screen readers and its status read.
+void Host::offerToScreenReaders() {
+  a11yAsked_ = true;
+  if (!sessionWantsAccessibility()) return;
+  a11y_ = AccessibilityBridge::start(*form_, monitor_.x, monitor_.y);
+  if (a11y_ && form_->visible()) a11y_->announce();
 }
 
 void Host::reportUnhandled(const forms::RuntimeError& error) {

@@ -25,6 +25,7 @@ union _XEvent;
 
 namespace platform::x11 {
 
+class AccessibilityBridge;
 class CairoPainter;
 class Presenter;
 struct Atoms;
@@ -70,6 +71,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   void paint();
   void waitForEvents();
   void map();
+  void offerToScreenReaders();
   forms::PixelRect onMonitor(forms::PixelRect screenPixels) const;
 
   _XDisplay* display_ = nullptr;
@@ -90,6 +92,9 @@ class Host : public platform::Host, private forms::NativeWindow {
   bool exposed_ = false;
   forms::PixelRect stale_;    // the surface no longer matches the form here
   forms::PixelRect unshown_;  // the window does not show the surface here yet
+
+  std::unique_ptr<AccessibilityBridge> a11y_;  // only when the session wants it
+  bool a11yAsked_ = false;
 };
 
 }  // namespace platform::x11
