@@ -69,12 +69,24 @@ void Form::setHeight(Twips v) {
 }
 
 PixelRect Form::screenPixels() const {
-  return {toPixels(left_), toPixels(top_), toPixels(width_), toPixels(height_)};
+  return {toPixels(left_, dpi_), toPixels(top_, dpi_), toPixels(width_, dpi_),
+          toPixels(height_, dpi_)};
 }
 
 // The form has no border, so its client area is the whole window.
 PixelRect Form::clientPixels() const {
-  return {0, 0, toPixels(width_), toPixels(height_)};
+  return {0, 0, toPixels(width_, dpi_), toPixels(height_, dpi_)};
+}
+
+void Form::setDpi(int dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  if (!native_) return;
+  // The twips stay; only their pixels change. Fonts have new pixel sizes, so auto-sized labels
+  // measure their captions again.
+  fitAutoSizedLabels();
+  applyBounds();
+  invalidate(clientPixels());
 }
 
 void Form::show() {
@@ -101,6 +113,10 @@ void Form::attach(NativeWindow* window) {
   native_ = window;
   if (!native_) return;
   applyBounds();
+  fitAutoSizedLabels();
+}
+
+void Form::fitAutoSizedLabels() const {
   for (const auto& c : controls_) {
     if (auto* label = dynamic_cast<Label*>(c.get()); label && label->autoSize())
       label->fitToCaption();
@@ -119,8 +135,8 @@ MouseEvent Form::eventFor(const Control& control, MouseButton button, int shift,
     const auto* box = dynamic_cast<const PictureBox*>(c);
     if (!box) break;
     PixelRect inner = box->clientPixels(), outer = box->pixelBounds();
-    originX += box->left() + pointerToTwips(inner.x - outer.x);
-    originY += box->top() + pointerToTwips(inner.y - outer.y);
+    originX += box->left() + pointerToTwips(inner.x - outer.x, dpi_);
+    originY += box->top() + pointerToTwips(inner.y - outer.y, dpi_);
     c = box->container();
   }
   return {button, shift, x - originX, y - originY};
@@ -145,11 +161,13 @@ void Form::mouseUp(MouseButton button, int shift, Twips x, Twips y) {
 }
 
 void Form::paint(Painter& painter) const {
+  painter.setDpi(dpi_);
   PixelRect client = clientPixels();
   painter.fill(client, backColour_);
+  // Natural size is the picture's size in twips: at another density than 96 it is resampled.
   if (picture_) {
-    painter.drawPicture(*picture_,
-                        {0, 0, toPixels(picture_->width()), toPixels(picture_->height())});
+    painter.drawPicture(
+        *picture_, {0, 0, toPixels(picture_->width(), dpi_), toPixels(picture_->height(), dpi_)});
   }
   paintChildren(painter);
 }
