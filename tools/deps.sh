@@ -8,7 +8,8 @@ build=(ca-certificates cmake g++ make pkg-config libgtest-dev libcairo2-dev libp
 run=(xvfb x11-utils imagemagick procps)
 test=(git mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagick procps
       attr python3 python3-pil python3-numpy python3-fonttools python3-pyclipper
-      libjpeg-turbo-progs fonts-noto-cjk fonts-inter fonts-urw-base35 clang-format clang-tidy)
+      libjpeg-turbo-progs fonts-noto-cjk fonts-inter fonts-urw-base35 clang-format clang-tidy
+      x11-xserver-utils)
 
 case "${1:-}" in
   run) wanted=("${build[@]}" "${run[@]}") ;;
