@@ -1,7 +1,6 @@
 // Win32 platform: GDI painter (see gdi_painter.h).
 #include "platform/win32/gdi_painter.h"
 
-#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -48,7 +47,7 @@ GdiPainter::~GdiPainter() {
   for (auto& [key, picture] : pictures_) {
     if (picture) picture->Release();
   }
-  for (auto& [font, handle] : fonts_) DeleteObject(handle);
+  for (auto& made : fonts_) DeleteObject(made.handle);
   DeleteDC(screen_);
 }
 
@@ -119,14 +118,14 @@ forms::PixelSize GdiPainter::measureText(std::u16string_view text, const forms::
 }
 
 HFONT GdiPainter::fontFor(const forms::Font& font) {
-  for (const auto& [known, handle] : fonts_) {
-    if (known == font) return handle;
+  // The em height in pixels at the form's density: 13 px for 9.75 pt at 96 dpi, 20 at 144.
+  int pixels = font.pixelSize(dpi());
+  for (const auto& made : fonts_) {
+    if (made.font == font && made.pixels == pixels) return made.handle;
   }
   Typeface typeface = typefaces_.resolve(screen_, font.name, font.charset);
   LOGFONTW lf{};
-  // The em height in pixels: points at the screen's dots per inch (96 for this program).
-  int dpi = GetDeviceCaps(screen_, LOGPIXELSY);
-  lf.lfHeight = -static_cast<LONG>(std::nearbyint(static_cast<double>(font.size) * dpi / 72.0));
+  lf.lfHeight = -pixels;
   lf.lfWeight = font.weight;
   lf.lfItalic = font.italic;
   lf.lfUnderline = font.underline;
@@ -138,7 +137,7 @@ HFONT GdiPainter::fontFor(const forms::Font& font) {
   lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
   typeface.face.copy(lf.lfFaceName, LF_FACESIZE - 1);
   HFONT handle = CreateFontIndirectW(&lf);
-  fonts_.emplace_back(font, handle);
+  fonts_.push_back({font, pixels, handle});
   return handle;
 }
 

@@ -3,7 +3,7 @@
 // Implements: forms::Painter. Fills and frames with solid brushes; pictures (JPEG bitmaps,
 // placeable metafiles, icons) decoded once each by OleLoadPicture and drawn with
 // IPicture::Render; text with DrawTextW, transparent, in fonts made from the layout's
-// description at the screen's dpi. Measures text in a memory DC of the screen when no target
+// description at the form's density (CreateFontIndirectW with the em height in pixels there). Measures text in a memory DC of the screen when no target
 // is set, so auto-sized labels can fit their captions before the first paint.
 #pragma once
 
@@ -48,7 +48,12 @@ class GdiPainter final : public forms::Painter {
   HDC screen_;
   HDC dc_;
   Typefaces typefaces_;
-  std::vector<std::pair<forms::Font, HFONT>> fonts_;
+  struct MadeFont {
+    forms::Font font;
+    int pixels;  // the em height it was made at
+    HFONT handle;
+  };
+  std::vector<MadeFont> fonts_;
   // Keyed by the embedded bytes: pictures are immutable, and shared ones share their bytes.
   std::map<const std::uint8_t*, IPicture*> pictures_;
 };

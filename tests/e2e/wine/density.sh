@@ -1,0 +1,93 @@
+#!/bin/bash
+# End-to-end test of the Windows program on a 150 % screen: LOMA.exe under Wine with LogPixels
+# 144 in the prefix's registry, in a virtual X display 1280 pixels wide. The program declares
+# itself aware of each monitor's density, so the window is laid out at 144 dpi from its twips:
+# 856 x 380 pixels at (212, 10), its fonts at 144 dpi, and a click on the close button at its
+# scaled place ends it. Keeps a screenshot to look at.
+#
+#   tests/e2e/wine/density.sh [build-dir]     (default build/windows)
+#
+# Needs: wine wine64 xvfb xdotool imagemagick x11-utils. Prints "N passed, N failed" last.
+set -u
+
+ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
+BUILD=$(cd "${1:-$ROOT/build/windows}" && pwd) || exit 2
+EXE=$BUILD/LOMA.exe
+STUB=$BUILD/stub/LOMADiag.exe
+for f in "$EXE" "$STUB"; do [ -e "$f" ] || { echo "missing $f (build the windows preset first)"; exit 2; }; done
+
+WORK=$(mktemp -d /tmp/loma-wine-dpi.XXXXXX)
+export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+PASSED=0 FAILED=0 XVFB_PID=""
+cleanup() {
+  wineserver -k 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+pass() { PASSED=$((PASSED + 1)); echo "  ok   $*"; }
+fail() { FAILED=$((FAILED + 1)); echo "  FAIL $*"; }
+check() { local what=$1; shift; if "$@"; then pass "$what"; else fail "$what"; fi; }
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+geometry() {
+  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /  Width:/ {w=$NF} /  Height:/ {h=$NF} END {print x, y, w, h}'
+}
+count_colour() {  # pixels of an image within 20 % of a colour, per channel
+  convert "$1" -fx "abs(r-$2/255)<0.2 && abs(g-$3/255)<0.2 && abs(b-$4/255)<0.2" \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+
+exec 3> "$WORK/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+exec 3>&-
+for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
+export DISPLAY=:$(cat "$WORK/display")
+
+wineboot -i >/dev/null 2>&1
+wineserver -w
+# A 150 % desktop: where winecfg keeps the screen's density, and the per-user value.
+wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+  /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wineserver -w
+wineserver -p
+
+mkdir -p "$WINEPREFIX/drive_c/ORNPrg/ZAVRO_Fi"
+cp "$STUB" "$WINEPREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
+wine "$EXE" >/dev/null 2>&1 &
+PID=$!
+WIN="" G=""
+deadline=$(($(now_ms) + 30000))
+while [ -z "$WIN" ] && [ "$(now_ms)" -lt "$deadline" ]; do
+  for w in $(xdotool search --onlyvisible --pid "$PID" --name '^LOMA$' 2>/dev/null); do
+    G=$(geometry "$w")
+    # Past the moment of the topmost call, which shrinks the window to nothing for a moment.
+    [ "${G#* * }" != "0 0" ] && [ "${G#* * }" != "1 1" ] && WIN=$w
+  done
+  sleep 0.05
+done
+check "the window shows" test -n "$WIN"
+sleep 1
+G=$(geometry "$WIN")
+check "856 x 380 at (212, 10): laid out at 144 dpi ($G)" test "$G" = "212 10 856 380"
+import -window root -crop 856x380+212+10 +repage "$WORK/found_144.png"
+cp "$WORK/found_144.png" "${SHOT:-/tmp/loma-wine-found-144.png}"
+echo "  screenshot: ${SHOT:-/tmp/loma-wine-found-144.png}"
+convert "$WORK/found_144.png" -crop 134x110+68+261 +repage "$WORK/number.png"
+check "the number, red, fills its scaled label" test "$(count_colour "$WORK/number.png" 255 0 0)" -gt 1500
+convert "$WORK/found_144.png" -crop 238x128+64+190 +repage "$WORK/caption.png"
+check "the close caption, yellow, at the 144-dpi size" \
+  test "$(count_colour "$WORK/caption.png" 255 255 0)" -gt 1500
+# The credit line's last word, "Launcher", lies right of x 700: it is no longer cut off.
+convert "$WORK/found_144.png" -crop 100x22+700+285 +repage "$WORK/credit.png"
+check "the credit line is drawn to its end" test "$(count_colour "$WORK/credit.png" 0 0 0)" -gt 40
+T=$(now_ms)
+xdotool mousemove $((212 + 183)) $((10 + 254)) click 1   # the middle of the close caption
+while kill -0 "$PID" 2>/dev/null && [ $(($(now_ms) - T)) -lt 3000 ]; do sleep 0.02; done
+if kill -0 "$PID" 2>/dev/null; then CODE=running; else wait "$PID"; CODE=$?; fi
+check "a click at the scaled point of the close button ends it ($CODE)" test "$CODE" = 0
+
+echo "$PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ]
