@@ -3,8 +3,9 @@
 // Implements: forms::Painter. Fills and frames with solid brushes; pictures (JPEG bitmaps,
 // placeable metafiles, icons) decoded once each by OleLoadPicture and drawn with
 // IPicture::Render; text with DrawTextW, transparent, in fonts made from the layout's
-// description at the form's density (CreateFontIndirectW with the em height in pixels there). Measures text in a memory DC of the screen when no target
-// is set, so auto-sized labels can fit their captions before the first paint.
+// description at the form's density (CreateFontIndirectW with the em height in pixels
+// there). Measures text in a memory DC of the screen when no target is set, so auto-sized
+// labels can fit their captions before the first paint.
 #pragma once
 
 #include "platform/win32/win32_api.h"
