@@ -7,7 +7,8 @@
 // ticks on its absolute schedule from a waitable timer that the message loop waits on. The
 // form's density is the monitor's (WM_DPICHANGED lays the window out again from its twips and
 // gives it icons of the new size). Also SetWindowPos, the screen's width, Terminate as
-// ExitProcess and the unhandled-error message box. File lookup and program start live in file_lookup.cpp and process_start.cpp.
+// ExitProcess and the unhandled-error message box. File lookup and program start live in
+// file_lookup.cpp and process_start.cpp.
 #pragma once
 
 #include "platform/win32/win32_api.h"
