@@ -16,7 +16,7 @@ TEST(ScreenDensity, ComesFromXftDpiInTheResourceDatabase) {
   EXPECT_EQ(dpiFromResources("Xft.antialias:\t1\nXft.dpi:\t144\nXft.hinting:\t1\n"), 144);
   EXPECT_EQ(dpiFromResources("Xft.dpi: 192\n"), 192);
   EXPECT_EQ(dpiFromResources("Xft.dpi:\t120.4\n"), 120);  // a fractional scale
-  EXPECT_EQ(dpiFromResources("*dpi: 144\n"), 144);         // a wildcard matches too
+  EXPECT_EQ(dpiFromResources("*dpi: 144\n"), 144);        // a wildcard matches too
 }
 
 TEST(ScreenDensity, OutlandishValuesAreClampedOrIgnored) {
