@@ -100,11 +100,42 @@ run_at() {
   stop_display
 }
 
+# box_size DPI: the unhandled-error window's "WxH" for a stub that cannot be started
+box_size() {
+  start_display "$([ "$1" = 96 ] || echo "$1")"
+  PREFIX=$(mktemp -d "$WORK/prefix.XXXX")
+  mkdir -p "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi"
+  echo "not runnable" > "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
+  WINEPREFIX=$PREFIX "$LOMA" 2>/dev/null &
+  LOMA_PID=$!
+  started+=($LOMA_PID)
+  local w box=
+  for _ in $(seq 100); do
+    for w in $(xdotool search --onlyvisible --classname '^loma$' 2>/dev/null); do
+      xwininfo -id "$w" | grep -q 'IsViewable' && box=$w
+    done
+    [ -n "$box" ] && xwininfo -id "$box" | grep -qv "Width: 571" && break; sleep 0.05
+  done
+  sleep 0.3
+  [ -n "$box" ] && import -window "$box" "$WORK/box-$1.png"
+  BOX_SIZE=$(xwininfo -id "$box" 2>/dev/null | awk '/Width/{w=$NF}/Height/{h=$NF}END{print w"x"h}')
+  kill "$LOMA_PID" 2>/dev/null
+  stop_display
+}
+
 # Pixels from the twips at each density (the layout's unit tests hold the same figures): the
 # number label and the middle of the close button's caption label.
 run_at 96 354 7 571 253 45 174 89 73 122 168
 run_at 144 212 10 856 380 68 261 134 110 183 254
 run_at 192 69 13 1142 507 90 348 178 146 245 338
+
+box_size 96
+small=$BOX_SIZE
+box_size 144
+echo "  the unhandled-error window: $small at 96 dpi, $BOX_SIZE at 144 dpi"
+check "144 dpi: the unhandled-error window scales too" awk -v a="$small" -v b="$BOX_SIZE" 'BEGIN {
+  split(a, s, "x"); split(b, t, "x");
+  exit !(s[1] > 0 && t[1] / s[1] > 1.4 && t[1] / s[1] < 1.6 && t[2] / s[2] > 1.4 && t[2] / s[2] < 1.6) }'
 
 if [ -f "$WORK/found-144.png" ] && [ -f "$WORK/found-96.png" ]; then
   check "144 dpi: sharp, not a 96-dpi frame blown up" \
