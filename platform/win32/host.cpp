@@ -8,6 +8,7 @@
 
 #include "platform/win32/density.h"
 #include "platform/win32/file_lookup.h"
+#include "platform/win32/icon_scaling.h"
 #include "platform/win32/process_start.h"
 #include "platform/win32/text.h"
 #include "resource_ids.h"
@@ -277,13 +278,14 @@ void Host::onDpiChanged(WPARAM wParam) {
 }
 
 // The icons at the sizes the system shows them at this density, resampled from our one image.
+// At 96 dpi the window has none of its own: the class's icons, loaded as ever, serve.
 void Host::setIcons(int dpi) {
   const int sizes[2][2] = {{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}};
   for (const auto& [which, metric] : sizes) {
-    int size = metricForDpi(metric, dpi);
-    auto icon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_APPLICATION_GROUP),
-                                              IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    if (!icon) continue;
+    HICON icon = dpi == forms::kDesignDpi
+                     ? nullptr
+                     : scaledIcon(instance_, IDI_APPLICATION_GROUP, metricForDpi(metric, dpi));
+    if (!icon && dpi != forms::kDesignDpi) continue;
     auto previous = reinterpret_cast<HICON>(SendMessageW(
         hwnd_, WM_SETICON, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(icon)));
     if (previous) DestroyIcon(previous);

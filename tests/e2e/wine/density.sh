@@ -83,6 +83,31 @@ check "the close caption, yellow, at the 144-dpi size" \
 # The credit line's last word, "Launcher", lies right of x 700: it is no longer cut off.
 convert "$WORK/found_144.png" -crop 100x22+700+285 +repage "$WORK/credit.png"
 check "the credit line is drawn to its end" test "$(count_colour "$WORK/credit.png" 0 0 0)" -gt 40
+# The window icon reaches X as _NET_WM_ICON, resampled to the size of a 150 % screen.
+xprop -id "$WIN" -notype -f _NET_WM_ICON 32c '=$0+\n' _NET_WM_ICON | tr -d ' ' | cut -d= -f2 |
+  tr ',' '\n' >"$WORK/icon.txt"
+echo "  icon sizes: $(/usr/bin/python3 - "$WORK/icon.txt" <<'PY'
+import sys
+v = [int(x) for x in open(sys.argv[1]).read().split()]
+sizes, i = [], 0
+while i + 2 <= len(v):
+    sizes.append(f"{v[i]}x{v[i + 1]}")
+    i += 2 + v[i] * v[i + 1]
+print(" ".join(sizes))
+PY
+)"
+check "the window icon is 48 x 48, the blue D opaque in its corner" /usr/bin/python3 - "$WORK/icon.txt" \
+  "${SHOT:-/tmp/loma-wine-found-144.png}" <<'PY'
+import sys
+from PIL import Image
+v = [int(x) & 0xFFFFFFFF for x in open(sys.argv[1]).read().split()]
+assert v[:2] == [48, 48], v[:2]
+assert v[2] == 0xFF0000FF, hex(v[2])
+icon = Image.new("RGBA", (48, 48))
+icon.putdata([((p >> 16) & 255, (p >> 8) & 255, p & 255, p >> 24) for p in v[2:2 + 48 * 48]])
+icon.save(sys.argv[2].replace(".png", "-icon.png"))
+PY
+
 T=$(now_ms)
 xdotool mousemove $((212 + 183)) $((10 + 254)) click 1   # the middle of the close caption
 while kill -0 "$PID" 2>/dev/null && [ $(($(now_ms) - T)) -lt 3000 ]; do sleep 0.02; done
