@@ -48,6 +48,7 @@ GdiPainter::~GdiPainter() {
     if (picture) picture->Release();
   }
   for (auto& made : fonts_) DeleteObject(made.handle);
+  for (auto& [key, bitmap] : stretched_) DeleteObject(bitmap);
   DeleteDC(screen_);
 }
 
@@ -75,6 +76,18 @@ void GdiPainter::drawPicture(const forms::Picture& picture, const forms::PixelRe
   OLE_XSIZE_HIMETRIC width = 0;
   OLE_YSIZE_HIMETRIC height = 0;
   if (!p || FAILED(p->get_Width(&width)) || FAILED(p->get_Height(&height))) return;
+  SHORT type = PICTYPE_UNINITIALIZED;
+  if (picture.kind() == forms::PictureKind::Bitmap && SUCCEEDED(p->get_Type(&type)) &&
+      type == PICTYPE_BITMAP) {
+    if (HBITMAP bitmap = stretchedBitmap(picture, p, rect.width, rect.height)) {
+      HDC source = CreateCompatibleDC(dc_);
+      HGDIOBJ previous = SelectObject(source, bitmap);
+      BitBlt(dc_, rect.x, rect.y, rect.width, rect.height, source, 0, 0, SRCCOPY);
+      SelectObject(source, previous);
+      DeleteDC(source);
+      return;
+    }
+  }
   // Render changes the mapping mode for a metafile; the DC is given back as it was.
   int saved = SaveDC(dc_);
   SetStretchBltMode(dc_, HALFTONE);  // a resampled bitmap, not dropped rows and columns
@@ -139,6 +152,27 @@ HFONT GdiPainter::fontFor(const forms::Font& font) {
   HFONT handle = CreateFontIndirectW(&lf);
   fonts_.push_back({font, pixels, handle});
   return handle;
+}
+
+HBITMAP GdiPainter::stretchedBitmap(const forms::Picture& picture, IPicture* p, int width,
+                                    int height) {
+  auto [it, added] = stretched_.try_emplace({picture.bytes().data(), width, height}, nullptr);
+  if (!added) return it->second;
+  OLE_XSIZE_HIMETRIC w = 0;
+  OLE_YSIZE_HIMETRIC h = 0;
+  p->get_Width(&w);
+  p->get_Height(&h);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc_, width, height);
+  if (!bitmap) return nullptr;
+  HDC target = CreateCompatibleDC(dc_);
+  HGDIOBJ previous = SelectObject(target, bitmap);
+  SetStretchBltMode(target, HALFTONE);  // a resampled bitmap, not dropped rows and columns
+  SetBrushOrgEx(target, 0, 0, nullptr);
+  p->Render(target, 0, 0, width, height, 0, h, w, -h, nullptr);
+  SelectObject(target, previous);
+  DeleteDC(target);
+  it->second = bitmap;
+  return bitmap;
 }
 
 IPicture* GdiPainter::pictureFor(const forms::Picture& picture) {

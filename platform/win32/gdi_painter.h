@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -45,6 +46,9 @@ class GdiPainter final : public forms::Painter {
   bool visible(const forms::PixelRect& rect) const;
   HFONT fontFor(const forms::Font& font);
   IPicture* pictureFor(const forms::Picture& picture);
+  // A bitmap picture resampled once to a size, so that a repaint of part of it copies the same
+  // pixels as a whole paint: resampling within a clip leaves seams where the parts meet.
+  HBITMAP stretchedBitmap(const forms::Picture& picture, IPicture* p, int width, int height);
 
   HDC screen_;
   HDC dc_;
@@ -57,6 +61,7 @@ class GdiPainter final : public forms::Painter {
   std::vector<MadeFont> fonts_;
   // Keyed by the embedded bytes: pictures are immutable, and shared ones share their bytes.
   std::map<const std::uint8_t*, IPicture*> pictures_;
+  std::map<std::tuple<const std::uint8_t*, int, int>, HBITMAP> stretched_;
 };
 
 }  // namespace platform::win32

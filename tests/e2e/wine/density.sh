@@ -108,6 +108,26 @@ icon.putdata([((p >> 16) & 255, (p >> 8) & 255, p & 255, p >> 24) for p in v[2:2
 icon.save(sys.argv[2].replace(".png", "-icon.png"))
 PY
 
+# The scale changed to 200 % while the launcher runs: it lays itself out again from its twips
+# (Left 2117.5 twips is 282.3 px at 192 dpi) and repaints; then back to 150 %.
+CHANGE=$BUILD/stub/density_change.exe
+if [ -f "$CHANGE" ]; then
+  wine "$CHANGE" 192 >/dev/null 2>&1
+  sleep 0.8
+  G=$(geometry "$WIN")
+  check "a change to 192 dpi lays the window out again: 1142 x 507 at (282, 13) ($G)" \
+    test "$G" = "282 13 1142 507"
+  import -window root -crop 1142x507+282+13 +repage "$WORK/changed_192.png"
+  cp "$WORK/changed_192.png" "${SHOT:-/tmp/loma-wine-found-144.png}.changed-192.png"
+  convert "$WORK/changed_192.png" -crop 178x146+90+348 +repage "$WORK/number.png"
+  check "and repaints it at 192 dpi: the number fills its larger label" \
+    test "$(count_colour "$WORK/number.png" 255 0 0)" -gt 1200
+  wine "$CHANGE" 144 >/dev/null 2>&1
+  sleep 0.8
+  G=$(geometry "$WIN")
+  check "and back at 144 dpi where it was ($G)" test "$G" = "212 10 856 380"
+fi
+
 T=$(now_ms)
 xdotool mousemove $((212 + 183)) $((10 + 254)) click 1   # the middle of the close caption
 while kill -0 "$PID" 2>/dev/null && [ $(($(now_ms) - T)) -lt 3000 ]; do sleep 0.02; done
