@@ -140,6 +140,12 @@ check "144 dpi: the unhandled-error window scales too" awk -v a="$small" -v b="$
 if [ -f "$WORK/found-144.png" ] && [ -f "$WORK/found-96.png" ]; then
   check "144 dpi: sharp, not a 96-dpi frame blown up" \
     /usr/bin/python3 "$ROOT/tests/e2e/x11/sharpness.py" "$WORK/found-144.png" "$WORK/found-96.png" 1.5
+  # The measure itself: the 96-dpi window stretched by 150 %, as a system scales an unaware
+  # program, must fail it.
+  convert "$WORK/found-96.png" -filter Triangle -resize 856x380! "$WORK/stretched-144.png"
+  check "the sharpness check fails a stretched 96-dpi window" \
+    bash -c '! /usr/bin/python3 "$0" "$1" "$2" 1.5' "$ROOT/tests/e2e/x11/sharpness.py" \
+    "$WORK/stretched-144.png" "$WORK/found-96.png"
 fi
 
 echo "$passed passed, $failed failed"
