@@ -202,6 +202,11 @@ TEST(DensityChange, LaysTheWindowOutAgainFromItsUnchangedTwipsWithoutAnyHandler)
   EXPECT_EQ(host.dirCalls.size(), lookups);
   EXPECT_EQ(f.MSg->caption(), caption);
   EXPECT_EQ(f.ShowEndTime->caption(), u"10");
+  // The credit line measures its text again in the font of the new density.
+  host.painter().setDpi(144);
+  auto extent = host.painter().measureText(f.Label1->caption(), f.Label1->font());
+  EXPECT_EQ(f.Label1->pixelBounds(), (PixelRect{384, 285, extent.width, extent.height}));
+  EXPECT_EQ(extent.height, 20);
 
   f.setDpi(96);
   EXPECT_EQ(host.nativeBounds(), (PixelRect{354, 7, 571, 253}));

@@ -38,6 +38,12 @@ count_colour() {  # pixels of an image within 20 % of a colour, per channel
     -format '%[fx:round(mean*w*h)]' info:
 }
 
+# What Windows reads; Wine 8 gives every program per-monitor awareness and the prefix's
+# density whatever it declares, and never stretches a window.
+MANIFEST=$(x86_64-w64-mingw32-windres -i "$EXE" -O rc 2>/dev/null | grep -E 'dpiAware')
+check "manifest: true/pm, and per-monitor v2 with the per-monitor fallback" \
+  bash -c 'grep -q ">true/pm</dpiAware>" <<<"$0" && grep -q ">PerMonitorV2,PerMonitor</dpiAwareness>" <<<"$0"' "$MANIFEST"
+
 exec 3> "$WORK/display"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB_PID=$!
