@@ -73,8 +73,10 @@ class Control {
   // ZOrder 0: to the front of its container's stacking order.
   void bringToFront();
 
-  // The rectangle in the form's client pixels.
+  // The rectangle in the form's client pixels, at the form's density.
   PixelRect pixelBounds() const;
+  // The form's density; the design density while the control belongs to no form.
+  int dpi() const;
   virtual bool windowless() const { return true; }
   virtual bool receivesMouse() const { return true; }
   virtual void paint(Painter& painter) const = 0;

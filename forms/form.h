@@ -50,6 +50,11 @@ class Form : public Container {
   void setHeight(Twips v);
   PixelRect screenPixels() const;
   PixelRect clientPixels() const override;
+
+  // The density of the screen the form is shown on, given by its host (96 until then). Every
+  // twip becomes pixels at this density; a change lays the window out again from its twips.
+  int dpi() const { return dpi_; }
+  void setDpi(int dpi);
   Form* owningForm() override { return this; }
 
   bool visible() const { return visible_; }
@@ -96,12 +101,14 @@ class Form : public Container {
  private:
   void own(std::unique_ptr<Control> control, Container& parent);
   void applyBounds() const;
+  void fitAutoSizedLabels() const;
   MouseEvent eventFor(const Control& control, MouseButton button, int shift, Twips x,
                       Twips y) const;
 
   std::vector<std::unique_ptr<Control>> controls_;
   NativeWindow* native_ = nullptr;
   Twips left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  int dpi_ = kDesignDpi;
   bool visible_ = false;
   std::u16string caption_;
   PictureRef picture_, icon_;

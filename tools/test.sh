@@ -81,6 +81,15 @@ for e2e in tests/e2e/x11/run.sh tests/e2e/wine/run.sh tests/e2e/atspi/run.sh \
   count "$name"
 done
 
+if [ -f tests/e2e/x11/density.sh ]; then
+  stage e2e-x11-density bash tests/e2e/x11/density.sh
+  count e2e-x11-density
+fi
+if [ -f tests/e2e/wine/density.sh ]; then
+  stage e2e-wine-density bash tests/e2e/wine/density.sh
+  count e2e-wine-density
+fi
+
 echo
 if [ ${#failed_stages[@]} -gt 0 ]; then
   echo "Failed stages: ${failed_stages[*]} (their output is in $log)"

@@ -117,6 +117,7 @@ void Host::attach(forms::Form& form) {
   timer_ = form.timer();
   // The window is created now, and its timer runs from its creation.
   if (timer_) schedule_.emplace(now_, timer_->interval());
+  form.setDpi(dpi);
   form.attach(this);
   form.takeRenamed();  // the designed captions are no change
 }

@@ -43,6 +43,7 @@ class Host : public platform::Host, private forms::NativeWindow {
 
   // What the platform reports and does; set by the test.
   forms::Twips screenWidthTwips = 1920 * forms::kTwipsPerPixel;
+  int dpi = forms::kDesignDpi;  // the screen's density, given to the form when it attaches
   bool screenWidthFails = false;
   FakeDrive drive;
   std::optional<forms::RuntimeError> shellFailure;  // every start raises this

@@ -4,9 +4,11 @@
 // window. One window class, one window procedure, one small handler per message (the classic
 // scratch program). Painting is double-buffered through the GDI painter; mouse presses of any
 // button are captured to the window and routed through the forms runtime; the form's timer
-// ticks on its absolute schedule from a waitable timer that the message loop waits on. Also
-// SetWindowPos, the screen's width, Terminate as ExitProcess and the unhandled-error message
-// box. File lookup and program start live in file_lookup.cpp and process_start.cpp.
+// ticks on its absolute schedule from a waitable timer that the message loop waits on. The
+// form's density is the monitor's (WM_DPICHANGED lays the window out again from its twips and
+// gives it icons of the new size). Also SetWindowPos, the screen's width, Terminate as
+// ExitProcess and the unhandled-error message box. File lookup and program start live in
+// file_lookup.cpp and process_start.cpp.
 #pragma once
 
 #include "platform/win32/win32_api.h"
@@ -61,6 +63,8 @@ class Host : public platform::Host, private forms::NativeWindow {
   void onClose();
   void onDestroy();
   LRESULT onGetObject(WPARAM wParam, LPARAM lParam);
+  void onDpiChanged(WPARAM wParam);
+  void setIcons(int dpi);
 
   void deliverDueTicks();
   void armTimer();

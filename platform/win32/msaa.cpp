@@ -231,8 +231,8 @@ class AccessibleClient final : public IAccessible {
     if (!PtInRect(&client, p)) return S_FALSE;
     // The control that a click there would reach names the node; else a node drawn there.
     auto nodes = forms::accessibleNodes(*form_);
-    const forms::Control* under =
-        form_->hitTest(forms::pointerToTwips(p.x), forms::pointerToTwips(p.y));
+    const forms::Control* under = form_->hitTest(forms::pointerToTwips(p.x, form_->dpi()),
+                                                 forms::pointerToTwips(p.y, form_->dpi()));
     int found = forms::nodeIndexOf(nodes, under);
     for (std::size_t i = 0; found < 0 && i < nodes.size(); ++i) {
       if (nodes[i].bounds.contains(x, y)) found = static_cast<int>(i);

@@ -3,6 +3,10 @@
 find_package(X11 REQUIRED COMPONENTS Xext Xrandr Xrender)
 include(GNUInstallDirs)
 
+# The screen's density from the resource database; tested without a display.
+add_library(loma_x11_density STATIC platform/x11/density.cpp)
+target_link_libraries(loma_x11_density PUBLIC loma_forms X11::X11)
+
 add_executable(loma
   platform/x11/main.cpp platform/x11/host.cpp platform/x11/presenter.cpp
   platform/x11/message_box.cpp platform/x11/window_manager.cpp platform/x11/monitor.cpp
@@ -18,7 +22,7 @@ target_link_libraries(loma PRIVATE PkgConfig::LOMA_GLIB ${CMAKE_DL_LIBS})
 # archive needs Xrender and Xext, which Cairo loads anyway.
 find_library(LOMA_XRANDR NAMES libXrandr.a Xrandr)
 target_link_libraries(loma PRIVATE
-  loma_system loma_x11_paint loma_posix ${LOMA_XRANDR} X11::Xrender X11::Xext X11::X11)
+  loma_system loma_x11_paint loma_x11_density loma_posix ${LOMA_XRANDR} X11::Xrender X11::Xext X11::X11)
 target_link_options(loma PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed -Wl,-O1)
 
 # What the Windows program file carries as its icon and version block, a Linux desktop finds in

@@ -14,6 +14,7 @@
 #include "platform/x11/a11y_status.h"
 #include "platform/x11/atk_bridge.h"
 #include "platform/x11/cairo_painter.h"
+#include "platform/x11/density.h"
 #include "platform/x11/icon_decoder.h"
 #include "platform/x11/message_box.h"
 #include "platform/x11/monitor.h"
@@ -48,11 +49,12 @@ bool Host::open() {
   }
   atoms_ = std::make_unique<Atoms>(Atoms::intern(display_));
   monitor_ = primaryMonitor(display_);
+  dpi_ = screenDpi(display_);
   return true;
 }
 
 forms::Twips Host::screenWidth() {
-  return static_cast<forms::Twips>(monitor_.width * forms::kTwipsPerPixel);
+  return forms::pointerToTwips(monitor_.width, dpi_);
 }
 
 std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter, std::int32_t,
@@ -93,6 +95,7 @@ forms::PixelRect Host::onMonitor(forms::PixelRect screenPixels) const {
 void Host::attach(forms::Form& form) {
   form_ = &form;
   timer_ = form.timer();
+  form.setDpi(dpi_);
 
   Window root = DefaultRootWindow(display_);
   bounds_ = onMonitor(form.screenPixels());
@@ -108,8 +111,16 @@ void Host::attach(forms::Form& form) {
   describeWindow(display_, window_, *atoms_, "LOMA", /*takesFocus=*/false);
   setFixedGeometry(display_, window_, bounds_);
   if (form.icon()) {
-    if (auto icon = decodeIcon(form.icon()->bytes()))
-      setIcon(display_, window_, *atoms_, icon->width, icon->height, icon->pixels);
+    // The icon at its own size and, on a denser screen, resampled to that density's size too:
+    // the window manager takes the one that suits it.
+    if (auto icon = decodeIcon(form.icon()->bytes())) {
+      std::vector<ArgbImage> sizes{*icon};
+      int scaled = forms::toPixels(forms::pointerToTwips(icon->width, forms::kDesignDpi), dpi_);
+      if (scaled != icon->width) {
+        if (auto larger = resampleIcon(*icon, scaled, scaled)) sizes.push_back(std::move(*larger));
+      }
+      setIcon(display_, window_, *atoms_, sizes);
+    }
   }
 
   // The surface takes the window's size at the first paint: loading the form may change it.
@@ -226,7 +237,7 @@ void Host::onButton(const XEvent& event) {
   // Shift, Ctrl and Alt as the classic Shift argument counts them: 1, 2, 4.
   int shift = ((e.state & ShiftMask) ? 1 : 0) | ((e.state & ControlMask) ? 2 : 0) |
               ((e.state & Mod1Mask) ? 4 : 0);
-  forms::Twips x = forms::pointerToTwips(e.x), y = forms::pointerToTwips(e.y);
+  forms::Twips x = forms::pointerToTwips(e.x, dpi_), y = forms::pointerToTwips(e.y, dpi_);
   if (e.type == ButtonPress)
     form_->mouseDown(button, shift, x, y);
   else
@@ -304,7 +315,7 @@ void Host::reportUnhandled(const forms::RuntimeError& error) {
   std::fprintf(stderr, "%s\n", utf8.c_str());
   std::fflush(stderr);
   // Its own loop: no tick, press or click of the launcher is handled meanwhile.
-  showMessageBox(display_, *atoms_, monitor_, u"LOMA", text);
+  showMessageBox(display_, *atoms_, monitor_, dpi_, u"LOMA", text);
   std::exit(kUnhandledErrorExitCode);
 }
 
