@@ -12,7 +12,8 @@ test=(git mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagic
 # The release (tools/release.sh) and its checks; 32-bit Wine runs the x86 installer and program.
 release=(git mingw-w64 python3 dpkg-dev fakeroot lintian wixl msitools zip strip-nondeterminism
          faketime)
-release_test=(diffoscope-minimal wine32:i386 xvfb xdotool x11-utils imagemagick util-linux)
+release_test=(diffoscope-minimal wine32:i386 xvfb xdotool x11-utils imagemagick util-linux file unzip
+              binutils)
 
 case "${1:-}" in
   run) wanted=("${build[@]}" "${run[@]}") ;;

@@ -91,7 +91,9 @@ installed() {  # installed MSI FOLDER REGVIEW LABEL VERSION: files, shortcut, Ap
   check "$label: LOMA.exe, README.txt and the fonts' licences in ${folder#"$WINEPREFIX"/}" bash -c \
     'cd "$1" && test "$(ls | tr "\n" " ")" = "LICENSE-LomaBlack.txt LICENSE-LomaMing.txt LOMA.exe README.txt "' _ "$folder"
   local link; link=$(shortcut)
-  check "$label: the Start-menu shortcut (${link#"$WINEPREFIX"/})" test -n "$link"
+  check "$label: the Start-menu shortcut (${link#"$WINEPREFIX"/}) to LOMA.exe, with the icon" \
+    bash -c 's=$(strings "$1"; strings -el "$1"); grep -q "LOMA\\LOMA.exe$" <<<"$s" && grep -q "\\loma.ico$" <<<"$s"' \
+    _ "$link"
   key=$(uninstall_key "$msi" "$view")
   check "$label: Apps & features: LOMA $version by zavro" bash -c '
     grep -qE "DisplayName +REG_SZ +LOMA$" <<<"$1" && grep -qE "DisplayVersion +REG_SZ +$2$" <<<"$1" &&
