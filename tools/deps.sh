@@ -10,7 +10,7 @@ test=(git mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagic
       attr python3 python3-pil python3-numpy python3-fonttools python3-pyclipper
       libjpeg-turbo-progs fonts-noto-cjk fonts-inter fonts-urw-base35 clang-format clang-tidy)
 # The release (tools/release.sh) and its checks; 32-bit Wine runs the x86 installer and program.
-release=(git mingw-w64 python3 dpkg-dev fakeroot lintian wixl msitools zip strip-nondeterminism
+release=(git mingw-w64 python3 dpkg-dev lintian wixl msitools zip strip-nondeterminism
          faketime)
 release_test=(diffoscope-minimal wine32:i386 xvfb xdotool x11-utils imagemagick util-linux file unzip
               binutils)
