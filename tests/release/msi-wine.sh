@@ -92,7 +92,7 @@ installed() {  # installed MSI FOLDER REGVIEW LABEL VERSION: files, shortcut, Ap
     'cd "$1" && test "$(ls | tr "\n" " ")" = "LICENSE-LomaBlack.txt LICENSE-LomaMing.txt LOMA.exe README.txt "' _ "$folder"
   local link; link=$(shortcut)
   check "$label: the Start-menu shortcut (${link#"$WINEPREFIX"/}) to LOMA.exe, with the icon" \
-    bash -c 's=$(strings "$1"; strings -el "$1"); grep -q "LOMA\\LOMA.exe$" <<<"$s" && grep -q "\\loma.ico$" <<<"$s"' \
+    bash -c 's=$(strings "$1"; strings -el "$1"); grep -qF "LOMA\\LOMA.exe" <<<"$s" && grep -qF "\\loma.ico" <<<"$s"' \
     _ "$link"
   key=$(uninstall_key "$msi" "$view")
   check "$label: Apps & features: LOMA $version by zavro" bash -c '
