@@ -7,7 +7,7 @@
 #
 # Usage: tests/release/msi-wine.sh [DIST]   (default dist/; the higher version for the upgrade is
 # packed from build/release's LOMA.exe). Needs wine, wine32:i386, msitools, wixl, xvfb, xdotool,
-# imagemagick. Prints "N passed, N failed" last.
+# imagemagick. KEEP=1 keeps the screenshots. Prints "N passed, N failed" last.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 DIST=$(cd "${1:-$ROOT/dist}" && pwd) || exit 2
@@ -18,7 +18,8 @@ passed=0 failed=0 XVFB_PID=""
 cleanup() {
   for p in "$WORK"/prefix-*; do [ -d "$p" ] && WINEPREFIX=$p wineserver -k 2>/dev/null; done
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-  rm -rf "$WORK"
+  rm -rf "$WORK"/prefix-*
+  if [ "${KEEP:-0}" = 1 ]; then echo "screenshots kept in $WORK"; else rm -rf "$WORK"; fi
 }
 trap cleanup EXIT
 check() {  # check NAME COMMAND...
@@ -74,7 +75,6 @@ run_installed() {  # run_installed FOLDER LABEL: starts LOMA.exe there; window, 
   read -r wx wy _ <<<"$g"
   sleep 0.7
   import -window root -crop 571x253+"$wx"+"$wy" +repage "$WORK/$label.png"
-  cp "$WORK/$label.png" "/tmp/loma-msi-$label.png" 2>/dev/null
   local red; red=$(convert "$WORK/$label.png" -crop 89x73+45+174 +repage -fuzz 10% -fill white \
     -opaque '#FF0000' -fill black +opaque white -format '%[fx:int(mean*w*h)]' info:)
   check "$label: the countdown number is drawn in red ($red pixels)" test "$red" -gt 300
