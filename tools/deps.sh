@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages a purpose needs: `tools/deps.sh run|test`. Packages already
+# Installs the Debian packages a purpose needs: `tools/deps.sh run|test|release`. Packages already
 # present are not fetched again, so calling it twice costs nothing.
 set -euo pipefail
 
@@ -11,18 +11,33 @@ test=(git mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagic
       attr python3 python3-pil python3-numpy python3-fonttools python3-pyclipper
       libjpeg-turbo-progs fonts-noto-cjk fonts-inter fonts-urw-base35 clang-format clang-tidy
       dbus at-spi2-core python3-pyatspi x11-xserver-utils)
+# The release (tools/release.sh) and its checks; 32-bit Wine runs the x86 installer and program.
+release=(git mingw-w64 python3 dpkg-dev lintian wixl msitools zip strip-nondeterminism
+         faketime)
+release_test=(diffoscope-minimal wine32:i386 xvfb xdotool x11-utils imagemagick util-linux file unzip
+              binutils)
 
 case "${1:-}" in
   run) wanted=("${build[@]}" "${run[@]}") ;;
-  test) wanted=("${build[@]}" "${test[@]}") ;;
-  *) echo "usage: tools/deps.sh run|test" >&2; exit 2 ;;
+  test) wanted=("${build[@]}" "${test[@]}" "${release[@]}" "${release_test[@]}") ;;
+  release) wanted=("${build[@]}" "${release[@]}") ;;
+  *) echo "usage: tools/deps.sh run|test|release" >&2; exit 2 ;;
 esac
 
 missing=()
 for p in "${wanted[@]}"; do
+  [[ " ${missing[*]} " == *" $p "* ]] && continue  # named by two groups
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
+
+# A package of another architecture (wine32:i386) needs that architecture known to dpkg first.
+arches=()
+for p in "${missing[@]}"; do
+  arch=${p##*:}
+  [ "$arch" != "$p" ] || continue
+  dpkg --print-foreign-architectures 2>/dev/null | grep -qx "$arch" || arches+=("$arch")
+done
 
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then
@@ -30,11 +45,13 @@ if [ "$(id -u)" -ne 0 ]; then
     # Nothing here can install them: say exactly what to run as root.
     echo "tools/deps.sh: missing packages, and neither root nor sudo to install them." >&2
     echo "Run this as root (for example in 'su -'), then run tools/deps.sh again:" >&2
+    for arch in "${arches[@]}"; do printf 'dpkg --add-architecture %s && ' "$arch"; done
     echo "apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
     exit 2
   fi
   sudo=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
+for arch in "${arches[@]}"; do "${sudo[@]}" dpkg --add-architecture "$arch"; done
 "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -q
 "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"

@@ -12,14 +12,16 @@ passed=0
 failed=0
 log=$(mktemp -d /tmp/loma-test.XXXXXX)
 
-stage() {  # stage NAME COMMAND...: runs it, keeps its output, counts its cases
-  local name=$1
+stage() {  # stage NAME COMMAND...: runs it, keeps its output, counts its cases, says its minutes
+  local name=$1 start=$SECONDS minutes
   shift
   echo "=== $name"
   if "$@" 2>&1 | tee "$log/$name.txt"; then
-    echo "=== $name: ok"
+    minutes=$(awk -v s=$((SECONDS - start)) 'BEGIN { printf "%.1f", s / 60 }')
+    echo "=== $name: ok ($minutes min)"
   else
-    echo "=== $name: FAILED"
+    minutes=$(awk -v s=$((SECONDS - start)) 'BEGIN { printf "%.1f", s / 60 }')
+    echo "=== $name: FAILED ($minutes min)"
     failed_stages+=("$name")
   fi
 }
@@ -88,6 +90,19 @@ fi
 if [ -f tests/e2e/wine/density.sh ]; then
   stage e2e-wine-density bash tests/e2e/wine/density.sh
   count e2e-wine-density
+fi
+
+# The release, built twice (here into dist/, and in another folder, later, as another user) and
+# compared; then its packages checked, installed and run: the .deb here, the MSIs under Wine.
+stage release-reproducible bash tests/release/reproducible.sh
+count release-reproducible
+if [ -f dist/SHA256SUMS ]; then
+  stage release-check bash tests/release/check.sh dist
+  count release-check
+  stage release-deb bash tests/release/deb-install.sh dist
+  count release-deb
+  stage release-msi bash tests/release/msi-wine.sh dist
+  count release-msi
 fi
 
 echo

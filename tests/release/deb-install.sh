@@ -1,0 +1,53 @@
+#!/bin/bash
+# Installs the Debian package with apt-get as a user would, runs the X11 end-to-end checks
+# against the installed /usr/bin/loma (found, not found, the close click, the countdown), then
+# removes it with apt-get and checks that nothing of ours is left. Needs root (or sudo).
+#
+# Usage: tests/release/deb-install.sh [DIST]   (default dist/). Prints "N passed, N failed" last.
+set -u
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+DIST=$(cd "${1:-$ROOT/dist}" && pwd) || exit 2
+VERSION=$(sed -nE 's/^project\(loma VERSION ([0-9.]+).*/\1/p' "$ROOT/CMakeLists.txt")
+DEB=$DIST/loma_${VERSION}_amd64.deb
+passed=0 failed=0
+check() {  # check NAME COMMAND...
+  local name=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
+}
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+apt() { "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y -q "$@"; }
+status() { dpkg-query -W -f='${Status}' loma 2>/dev/null; }
+
+if [ -n "$(status | grep ' installed$')" ]; then
+  echo "loma is installed already: remove it first (apt-get remove loma)"; exit 2
+fi
+apt install "$DEB" >/tmp/loma-deb-install.log 2>&1
+check "apt-get install ./dist/$(basename "$DEB")" test "$(status)" = "install ok installed"
+check "loma $VERSION installed" test "$(dpkg-query -W -f='${Version}' loma 2>/dev/null)" = "$VERSION"
+check "/usr/bin/loma runs from the PATH" test "$(command -v loma)" = /usr/bin/loma
+check "its libraries are all there" bash -c '! ldd /usr/bin/loma | grep -q "not found"'
+
+echo "--- the X11 end-to-end checks against /usr/bin/loma"
+LOMA=/usr/bin/loma bash "$ROOT/tests/e2e/x11/run.sh" 2>&1 | tee /tmp/loma-deb-e2e.log | sed 's/^/  /'
+line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' /tmp/loma-deb-e2e.log | tail -1)
+if [ -n "$line" ]; then
+  passed=$((passed + ${line%% passed*}))
+  failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))
+else
+  check "the X11 end-to-end checks ran to their end" false
+fi
+
+OURS=$(dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ {print substr($NF, 2)}')
+apt remove loma >>/tmp/loma-deb-install.log 2>&1
+check "apt-get remove loma" test -z "$(status | grep -v '^unknown ok not-installed$' | grep -v '^deinstall ok not-installed$')"
+check "dpkg forgets it (no config files left)" bash -c '! dpkg-query -W loma 2>/dev/null | grep -q . || 
+  dpkg-query -W -f="\${Status}" loma | grep -q "not-installed"'
+left=$(for f in $OURS; do [ -e "$f" ] && echo "$f"; done)
+check "none of its $(wc -w <<<"$OURS") files is left" test -z "$left"
+[ -n "$left" ] && echo "  left: $left"
+check "no folder of ours is left" bash -c \
+  '! [ -e /usr/share/doc/loma ] && ! [ -e /usr/share/fonts/opentype/loma ]'
+
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]

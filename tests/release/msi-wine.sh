@@ -1,0 +1,169 @@
+#!/bin/bash
+# Installs the MSIs under Wine, as an administrator's silent install would, and runs what they
+# installed: in a 64-bit prefix the x64 MSI (then a higher version over it, then uninstall) and
+# the x86 MSI (into the 32-bit Program Files); in a 32-bit prefix the x86 MSI. Each installed
+# LOMA.exe is started from its install folder, must show its window and end on a click on its
+# close button; uninstall must leave no folder, shortcut or registry entry behind.
+#
+# Usage: tests/release/msi-wine.sh [DIST]   (default dist/; the higher version for the upgrade is
+# packed from build/release's LOMA.exe). Needs wine, wine32:i386, msitools, wixl, xvfb, xdotool,
+# imagemagick. KEEP=1 keeps the screenshots. Prints "N passed, N failed" last.
+set -u
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+DIST=$(cd "${1:-$ROOT/dist}" && pwd) || exit 2
+VERSION=$(sed -nE 's/^project\(loma VERSION ([0-9.]+).*/\1/p' "$ROOT/CMakeLists.txt")
+WORK=$(mktemp -d /tmp/loma-msi.XXXXXX)
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+passed=0 failed=0 XVFB_PID=""
+cleanup() {
+  for p in "$WORK"/prefix-*; do [ -d "$p" ] && WINEPREFIX=$p wineserver -k 2>/dev/null; done
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  rm -rf "$WORK"/prefix-*
+  if [ "${KEEP:-0}" = 1 ]; then echo "screenshots kept in $WORK"; else rm -rf "$WORK"; fi
+}
+trap cleanup EXIT
+check() {  # check NAME COMMAND...
+  local name=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
+}
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+exec 3>"$WORK/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+exec 3>&-
+for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
+export DISPLAY=:$(cat "$WORK/display")
+
+new_prefix() {  # new_prefix win64|win32
+  export WINEPREFIX=$WORK/prefix-$1 WINEARCH=$1
+  local t; t=$(now_ms)
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  wineserver -p
+  echo "  $1 prefix ready in $(( ($(now_ms) - t) / 100 ))/10 s"
+}
+property() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' -v k="$2" '$1 == k {print $2}'; }
+uninstall_key() {  # uninstall_key MSI 32|64: the product's Apps & features key, as reg shows it
+  local out
+  out=$(wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$(property "$1" ProductCode)" \
+    /reg:"$2" 2>/dev/null) && tr -d '\r' <<<"$out"
+}
+# Apps & features shows the icon that Windows Installer keeps for the product (ARPPRODUCTICON).
+product_icon() { echo "$WINEPREFIX/drive_c/windows/Installer/$(property "$1" ProductCode)/loma.ico"; }
+# Per machine, Windows puts the shortcut in the common Start menu; Wine's msi puts it in the
+# installing user's.
+shortcut() { find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/LOMA.lnk' 2>/dev/null | head -1; }
+msiexec() { wine msiexec "$1" "$(winepath -w "$2")" /qn >/dev/null 2>&1; }  # msiexec /i|/x MSI
+
+run_installed() {  # run_installed FOLDER LABEL: starts LOMA.exe there; window, then close click
+  local folder=$1 label=$2 pid win= deadline g
+  (cd "$folder" && exec wine LOMA.exe) >/dev/null 2>&1 &
+  pid=$!
+  local t0; t0=$(now_ms)
+  deadline=$((t0 + 30000))
+  while [ -z "$win" ] && [ "$(now_ms)" -lt "$deadline" ]; do
+    for w in $(xdotool search --onlyvisible --name '^LOMA$' 2>/dev/null); do
+      g=$(xwininfo -id "$w" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+        /  Width:/ {w=$NF} /  Height:/ {h=$NF} END {print x, y, w, h}')
+      [ "${g#* * }" = "571 253" ] && win=$w
+    done
+    sleep 0.05
+  done
+  check "$label: the installed LOMA.exe shows its window ($(( ($(now_ms) - t0) / 100 ))/10 s)" test -n "$win"
+  if [ -z "$win" ]; then kill "$pid" 2>/dev/null; return; fi
+  read -r wx wy _ <<<"$g"
+  sleep 0.7
+  import -window root -crop 571x253+"$wx"+"$wy" +repage "$WORK/$label.png"
+  local red; red=$(convert "$WORK/$label.png" -crop 89x73+45+174 +repage -fuzz 10% -fill white \
+    -opaque '#FF0000' -fill black +opaque white -format '%[fx:int(mean*w*h)]' info:)
+  check "$label: the countdown number is drawn in red ($red pixels)" test "$red" -gt 300
+  xdotool mousemove $((wx + 122)) $((wy + 150)) click 1
+  deadline=$(($(now_ms) + 5000))
+  while kill -0 "$pid" 2>/dev/null && [ "$(now_ms)" -lt "$deadline" ]; do sleep 0.05; done
+  local code=running
+  kill -0 "$pid" 2>/dev/null || { wait "$pid"; code=$?; }
+  check "$label: a click on the close button ends it, code 0 ($code)" test "$code" = 0
+}
+
+installed() {  # installed MSI FOLDER REGVIEW LABEL VERSION: files, shortcut, Apps & features entry
+  local msi=$1 folder=$2 view=$3 label=$4 version=$5 key
+  check "$label: LOMA.exe, README.txt and the fonts' licences in ${folder#"$WINEPREFIX"/}" bash -c \
+    'cd "$1" && test "$(ls | tr "\n" " ")" = "LICENSE-LomaBlack.txt LICENSE-LomaMing.txt LOMA.exe README.txt "' _ "$folder"
+  local link; link=$(shortcut)
+  check "$label: the Start-menu shortcut (${link#"$WINEPREFIX"/}) to LOMA.exe, with the icon" \
+    bash -c 's=$(strings "$1"; strings -el "$1"); grep -qF "LOMA\\LOMA.exe" <<<"$s" && grep -qF "\\loma.ico" <<<"$s"' \
+    _ "$link"
+  key=$(uninstall_key "$msi" "$view")
+  check "$label: Apps & features: LOMA $version by zavro" bash -c '
+    grep -qE "DisplayName +REG_SZ +LOMA$" <<<"$1" && grep -qE "DisplayVersion +REG_SZ +$2$" <<<"$1" &&
+    grep -qE "Publisher +REG_SZ +zavro$" <<<"$1"' _ "$key" "$version" || sed 's/^/    /' <<<"$key"
+  check "$label: Apps & features: the program's icon" cmp -s "$(product_icon "$msi")" "$ICON"
+}
+
+removed() {  # removed MSI FOLDER REGVIEW LABEL
+  check "$4: uninstalled, no folder ${2#"$WINEPREFIX"/}" test ! -e "$2"
+  check "$4: uninstalled, no shortcut" test -z "$(shortcut)"
+  check "$4: uninstalled, no Apps & features entry or icon" \
+    test -z "$(uninstall_key "$1" "$3")" -a ! -e "$(product_icon "$1")"
+}
+
+X64=$DIST/LOMA-$VERSION-x64.msi X86=$DIST/LOMA-$VERSION-x86.msi
+ICON=$ROOT/assets/window_icon.ico
+T=$(now_ms)
+
+echo "64-bit Wine: the x64 MSI"
+new_prefix win64
+FOLDER="$WINEPREFIX/drive_c/Program Files/LOMA"
+msiexec /i "$X64"
+check "x64: silent install, exit code 0" test $? = 0
+installed "$X64" "$FOLDER" 64 x64 "$VERSION"
+check "x64: the installed LOMA.exe is the zip's" cmp -s "$FOLDER/LOMA.exe" \
+  <(unzip -p "$DIST/LOMA-$VERSION-x64.zip" "LOMA-$VERSION-x64/LOMA.exe")
+run_installed "$FOLDER" x64
+
+# A higher version over it: the same program packed as the next patch version.
+NEXT=${VERSION%.*}.$((${VERSION##*.} + 1))
+mkdir -p "$WORK/next"
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct)} \
+  bash "$ROOT/tools/release/msi.sh" "$NEXT" x64 "$ROOT/build/release/windows-x64/LOMA.exe" \
+    "$WORK/next-build" "$WORK/next" 2>/dev/null
+X64_NEXT=$WORK/next/LOMA-$NEXT-x64.msi
+msiexec /i "$X64_NEXT"
+check "upgrade: $NEXT installs over $VERSION, exit code 0" test $? = 0
+check "upgrade: $VERSION is gone from Apps & features" test -z "$(uninstall_key "$X64" 64)"
+installed "$X64_NEXT" "$FOLDER" 64 upgrade "$NEXT"
+check "upgrade: one LOMA in Apps & features" test "$(wine reg query \
+  'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:64 2>/dev/null | tr -d '\r' |
+  grep -cE 'DisplayName +REG_SZ +LOMA$')" = 1
+run_installed "$FOLDER" upgrade
+msiexec /x "$X64_NEXT"
+check "upgrade: silent uninstall, exit code 0" test $? = 0
+removed "$X64_NEXT" "$FOLDER" 64 upgrade
+check "x64: no registry key of ours left" bash -c '! wine reg query "HKLM\\Software\\zavro" /reg:64 >/dev/null 2>&1'
+
+echo "64-bit Wine: the x86 MSI"
+FOLDER="$WINEPREFIX/drive_c/Program Files (x86)/LOMA"
+msiexec /i "$X86"
+check "x86 on 64-bit: silent install, exit code 0" test $? = 0
+installed "$X86" "$FOLDER" 32 x86-on-64 "$VERSION"
+run_installed "$FOLDER" x86-on-64
+msiexec /x "$X86"
+removed "$X86" "$FOLDER" 32 x86-on-64
+wineserver -k
+
+echo "32-bit Wine: the x86 MSI"
+new_prefix win32
+FOLDER="$WINEPREFIX/drive_c/Program Files/LOMA"
+msiexec /i "$X86"
+check "x86: silent install, exit code 0" test $? = 0
+check "x86: a 32-bit prefix (no Program Files (x86))" test ! -e "$WINEPREFIX/drive_c/Program Files (x86)"
+installed "$X86" "$FOLDER" 32 x86 "$VERSION"
+run_installed "$FOLDER" x86
+msiexec /x "$X86"
+check "x86: silent uninstall, exit code 0" test $? = 0
+removed "$X86" "$FOLDER" 32 x86
+
+echo "all in $(( ($(now_ms) - T) / 1000 )) s"
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Builds a release into dist/: the Debian package, an MSI and a zip for 64- and 32-bit Windows,
+# and SHA256SUMS over them. Installs what it needs first (tools/deps.sh; as root, or through
+# sudo). The same commit gives the same bytes, wherever, whenever and by whomever it is built:
+# every time stamp is the last commit's (SOURCE_DATE_EPOCH), and no path, user or clock reaches
+# a file.
+#
+# Usage: tools/release.sh        (LOMA_NO_DEPS=1 to skip the package check)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+[ "${LOMA_NO_DEPS:-0}" = 1 ] || bash tools/deps.sh release
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C.UTF-8
+umask 022
+# The one version: project(loma VERSION x.y.z) in CMakeLists.txt.
+version=$(sed -nE 's/^project\(loma VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+[ -n "$version" ] || { echo "no project version in CMakeLists.txt" >&2; exit 1; }
+echo "LOMA $version, time stamps at $(date -d "@$SOURCE_DATE_EPOCH" '+%F %T') UTC"
+
+build=$root/build/release
+rm -rf "$build" dist
+mkdir -p "$build" dist
+jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
+# Paths of the source and build folders are written as "." and "build" wherever a compiler
+# would record them.
+prefix_map="-ffile-prefix-map=$root/=./ -ffile-prefix-map=$root=. -ffile-prefix-map=$build/=build/"
+
+# The Linux program, with Debian's hardening flags. TurboJPEG as the shared library that Debian
+# keeps up to date, not a copy of it inside the program.
+eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+cmake -S . -B "$build/linux" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOMA_TESTS=OFF -DLOMA_WERROR=ON \
+  -DLOMA_TURBOJPEG=turbojpeg \
+  -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS $prefix_map" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" \
+  -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+cmake --build "$build/linux" --target loma loma_icon -j "$jobs"
+unset CPPFLAGS CFLAGS CXXFLAGS LDFLAGS
+
+# The Windows program, 64- and 32-bit.
+for arch in x64 x86; do
+  toolchain=cmake/mingw-w64.cmake
+  [ "$arch" = x86 ] && toolchain=cmake/mingw-w64-i686.cmake
+  cmake -S . -B "$build/windows-$arch" --toolchain "$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DLOMA_TESTS=OFF -DLOMA_WERROR=ON -DCMAKE_CXX_FLAGS="$prefix_map" >/dev/null
+  cmake --build "$build/windows-$arch" --target loma_win32 -j "$jobs"
+done
+
+bash tools/release/deb.sh "$version" "$build/linux" "$build/deb" dist
+for arch in x64 x86; do
+  bash tools/release/msi.sh "$version" "$arch" "$build/windows-$arch/LOMA.exe" "$build/msi-$arch" dist
+  bash tools/release/zip.sh "$version" "$arch" "$build/windows-$arch/LOMA.exe" "$build/zip-$arch" dist
+done
+(cd dist && sha256sum -- *.deb *.msi *.zip >SHA256SUMS)
+echo "dist/:"
+(cd dist && ls -l --time-style=+ -- * | awk '{print "  " $5 "\t" $NF}')
