@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages a purpose needs: `tools/deps.sh run|test`. Packages already
+# Installs the Debian packages a purpose needs: `tools/deps.sh run|test|bench`. Packages already
 # present are not fetched again, so calling it twice costs nothing.
 set -euo pipefail
 
@@ -9,11 +9,16 @@ run=(xvfb x11-utils imagemagick procps)
 test=(git mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagick procps
       attr python3 python3-pil python3-numpy python3-fonttools python3-pyclipper
       libjpeg-turbo-progs fonts-noto-cjk fonts-inter fonts-urw-base35 clang-format clang-tidy)
+# bench/run.sh: the reference dialog, the probe's and the floors' headers, Wine for LOMA.exe,
+# a session bus with an accessibility bus for its A11Y runs.
+bench=(xvfb yad gcc libx11-dev libxdamage-dev libxfixes-dev mingw-w64 wine wine64 dbus
+       at-spi2-core)
 
 case "${1:-}" in
   run) wanted=("${build[@]}" "${run[@]}") ;;
   test) wanted=("${build[@]}" "${test[@]}") ;;
-  *) echo "usage: tools/deps.sh run|test" >&2; exit 2 ;;
+  bench) wanted=("${build[@]}" "${bench[@]}") ;;
+  *) echo "usage: tools/deps.sh run|test|bench" >&2; exit 2 ;;
 esac
 
 missing=()
