@@ -9,7 +9,9 @@
  *
  * Usage: frame_probe [--first-frame-only] -- program [args...]
  * Output lines: "created MS", "first-frame MS WxH", "update MS X Y W H" (one per burst of
- * drawing), "exit CODE". With --first-frame-only the program is killed after its first frame.
+ * drawing), "exit CODE", and "rusage MAXRSS_KB USER_MS SYS_MS" of the program (its own
+ * figures from the kernel, to the microsecond). With --first-frame-only the program is killed
+ * after its first frame.
  * Build: cc -O2 -o frame_probe frame_probe.c -lX11 -lXdamage -lXfixes */
 #define _GNU_SOURCE
 #include <X11/Xlib.h>
@@ -19,6 +21,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -101,6 +104,8 @@ int main(int argc, char** argv) {
   double last_damage = 0;
   int ux0 = 0, uy0 = 0, ux1 = 0, uy1 = 0, pending = 0;
   int status = 0;
+  struct rusage usage;
+  memset(&usage, 0, sizeof usage);
   for (;;) {
     while (XPending(display)) {
       XEvent e;
@@ -152,11 +157,14 @@ int main(int argc, char** argv) {
       fflush(stdout);
       if (first_only) kill(child, SIGTERM);
     }
-    if (waitpid(child, &status, WNOHANG) == child) break;
+    if (wait4(child, &status, WNOHANG, &usage) == child) break;
     struct pollfd fd = {ConnectionNumber(display), POLLIN, 0};
     poll(&fd, 1, 5);
   }
   if (pending) printf("update %.2f %d %d %d %d\n", last_damage, ux0, uy0, ux1 - ux0, uy1 - uy0);
   printf("exit %d\n", WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+  printf("rusage %ld %.2f %.2f\n", usage.ru_maxrss,
+         usage.ru_utime.tv_sec * 1e3 + usage.ru_utime.tv_usec / 1e3,
+         usage.ru_stime.tv_sec * 1e3 + usage.ru_stime.tv_usec / 1e3);
   return 0;
 }

@@ -1,19 +1,23 @@
 // Runtime errors as the classic forms runtime numbered them, and resume-next.
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string>
 
 namespace forms {
 
-class RuntimeError : public std::runtime_error {
+// Its own string rather than std::runtime_error's: that one brings the C++ runtime's second
+// (copy-on-write) string implementation into every program that raises an error.
+class RuntimeError : public std::exception {
  public:
   RuntimeError(int number, const std::string& description)
-      : std::runtime_error(description), number_(number) {}
+      : description_(description), number_(number) {}
   int number() const { return number_; }
-  std::string description() const { return what(); }
+  std::string description() const { return description_; }
+  const char* what() const noexcept override { return description_.c_str(); }
 
  private:
+  std::string description_;
   int number_;
 };
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages a purpose needs: `tools/deps.sh run|test|release`. Packages already
+# Installs the Debian packages a purpose needs: `tools/deps.sh run|test|release|bench`. Packages already
 # present are not fetched again, so calling it twice costs nothing.
 set -euo pipefail
 
@@ -16,12 +16,17 @@ release=(git mingw-w64 python3 dpkg-dev lintian wixl msitools zip strip-nondeter
          faketime)
 release_test=(diffoscope-minimal wine32:i386 xvfb xdotool x11-utils imagemagick util-linux file unzip
               binutils)
+# bench/run.sh: the reference dialog, the probe's and the floors' headers, Wine for LOMA.exe,
+# a session bus with an accessibility bus for its A11Y runs, xrdb for its DPI runs.
+bench=(xvfb yad gcc libx11-dev libxdamage-dev libxfixes-dev mingw-w64 wine wine64 dbus
+       at-spi2-core x11-xserver-utils)
 
 case "${1:-}" in
   run) wanted=("${build[@]}" "${run[@]}") ;;
   test) wanted=("${build[@]}" "${test[@]}" "${release[@]}" "${release_test[@]}") ;;
   release) wanted=("${build[@]}" "${release[@]}") ;;
-  *) echo "usage: tools/deps.sh run|test|release" >&2; exit 2 ;;
+  bench) wanted=("${build[@]}" "${bench[@]}") ;;
+  *) echo "usage: tools/deps.sh run|test|release|bench" >&2; exit 2 ;;
 esac
 
 missing=()
