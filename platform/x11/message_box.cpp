@@ -42,11 +42,13 @@ struct Layout {
 Layout layOut(forms::PixelSize textSize, int dpi) {
   Measures m(dpi);
   int width = std::max(m.minWidth, textSize.width + 2 * m.margin + Measures::scaled(24, dpi));
-  int panel = m.textTop + textSize.height + m.textTop;
+  // Our CJK face's line is one em high: Latin descenders (g, p) reach below it.
+  int textHeight = textSize.height + Measures::scaled(4, dpi);
+  int panel = m.textTop + textHeight + m.textTop;
   int height = panel + m.buttonStrip;
   return {m,
           {width, height},
-          {m.margin, m.textTop, width - 2 * m.margin, textSize.height},
+          {m.margin, m.textTop, width - 2 * m.margin, textHeight},
           {width - m.margin - m.buttonWidth, panel + (m.buttonStrip - m.buttonHeight) / 2,
            m.buttonWidth, m.buttonHeight}};
 }
