@@ -58,9 +58,28 @@ TEST(Conversions, SingleTextRoundTrip) {
 TEST(Conversions, Utf8RoundTripAndUpperCase) {
   std::u16string text = u"ZAVRO Fi 診斷系統\n已經啟動 \U0001F600";
   EXPECT_EQ(forms::fromUtf8(forms::toUtf8(text)), text);
-  EXPECT_EQ(forms::fromUtf8("\xE8\xA8"), u"\uFFFD\uFFFD");  // cut short
+  EXPECT_EQ(forms::fromUtf8("\xE8\xA8"), u"\uFFFD");       // cut short: one bad sequence
+  EXPECT_EQ(forms::fromUtf8("\xE8\xA8\x61"), u"\uFFFDa");  // and goes on at the next letter
   EXPECT_EQ(forms::toUpper(u"LomaDiag.exe"), u"LOMADIAG.EXE");
   EXPECT_EQ(forms::toUpper(u"關閉"), u"關閉");
+}
+
+TEST(Conversions, Utf8DecoderRejectsWhatNoEncoderWrites) {
+  // Overlong forms: "e" in two bytes, "/" in three, "A" in four; never the letters themselves.
+  EXPECT_EQ(forms::fromUtf8("ex\xC1\xA5"), u"ex\uFFFD\uFFFD");
+  EXPECT_EQ(forms::fromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");
+  EXPECT_EQ(forms::fromUtf8("\xE0\x80\xAF"), u"\uFFFD\uFFFD\uFFFD");
+  EXPECT_EQ(forms::fromUtf8("\xF0\x80\x81\x81"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
+  // Surrogates encoded on their own, and values above U+10FFFF.
+  EXPECT_EQ(forms::fromUtf8("\xED\xA0\x80\xED\xB0\x80"), std::u16string(6, u'\uFFFD'));
+  EXPECT_EQ(forms::fromUtf8("\xF4\x90\x80\x80"), std::u16string(4, u'\uFFFD'));
+  EXPECT_EQ(forms::fromUtf8("\xF5\x80\x80\x80"), std::u16string(4, u'\uFFFD'));
+  // The edges of each valid range still decode.
+  EXPECT_EQ(forms::fromUtf8("\xC2\x80\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80"),
+            u"\u0080\u0800\uD7FF\uE000");
+  EXPECT_EQ(forms::fromUtf8("\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"), u"\U00010000\U0010FFFF");
+  // A stray continuation byte, then a sequence broken off by the letter "b".
+  EXPECT_EQ(forms::fromUtf8("\x80\x61\xF0\x9F\x98\x62"), u"\uFFFDa\uFFFDb");
 }
 
 // A form with a label over an image, and a picture box holding an image.

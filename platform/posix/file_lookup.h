@@ -8,13 +8,9 @@
 
 namespace platform::posix {
 
-// The stored name of the first entry at a full Windows path that the attribute mask admits, or
-// "" (also when a folder on the way is missing). Hidden, system and folder entries match only
-// when their bit is in the mask; read-only and archive files always match.
+// The stored name of the entry at a full Windows path that the attribute mask admits, or "" (also
+// when a folder on the way is missing). Hidden, system and folder entries match only when their
+// bit is in the mask; read-only and archive files always match; a FIFO, socket or device never.
 std::u16string dir(std::u16string_view windowsPath, int attributes);
-
-// The hidden and system bits of a user.DOSATTRIB value, read as Wine 8 reads it: only the text
-// form "0x<hex>" that Wine writes counts; any other value (Samba's binary form) gives 0.
-int dosAttribBits(std::string_view value);
 
 }  // namespace platform::posix

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "forms/errors.h"
-#include "forms/units.h"
+#include "platform/api.h"
 #include "platform/posix/wine_drive.h"
 
 namespace platform::posix {
@@ -26,23 +26,40 @@ namespace {
 enum class Kind { Native, Windows };
 
 // What the file's first bytes make of it. Which host program runs it depends on this alone, as
-// on Windows; the name's extension plays no part.
+// on Windows; the name's extension plays no part. The file is opened without waiting, so that a
+// FIFO or device put there after the lookup never holds the launcher up, and it must be a
+// regular file.
 Kind programKind(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
-    throw errno == EACCES ? forms::err::permissionDenied() : forms::err::invalidProcedureCall();
+    if (errno == EACCES || errno == EISDIR) throw forms::err::permissionDenied();
+    if (errno == ENOENT || errno == ENXIO) throw forms::err::fileNotFound();
+    throw forms::err::invalidProcedureCall();
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    bool folder = S_ISDIR(st.st_mode);
+    close(fd);
+    throw folder ? forms::err::permissionDenied() : forms::err::fileNotFound();
   }
   char head[4] = {};
   ssize_t length = read(fd, head, sizeof head);
-  int readError = errno;
   close(fd);
-  if (length < 0) {
-    throw readError == EISDIR ? forms::err::permissionDenied() : forms::err::invalidProcedureCall();
-  }
+  if (length < 0) throw forms::err::invalidProcedureCall();
   std::string_view magic(head, static_cast<std::size_t>(length));
   if (magic.starts_with("\177ELF") || magic.starts_with("#!")) return Kind::Native;
   if (magic.starts_with("MZ")) return Kind::Windows;
   throw forms::err::invalidProcedureCall();
+}
+
+// The entry the start runs: the file a lookup with mask 0 admits, so that the program the lookup
+// found is the program started; else a hidden or system file, which Windows starts as well; else
+// a folder, which it refuses to run.
+std::optional<std::string> programPath(std::u16string_view windowsPath) {
+  for (int mask : {vbNormal, vbHidden | vbSystem, vbHidden | vbSystem | vbDirectory}) {
+    if (auto entry = findEntry(windowsPath, mask)) return std::move(entry->hostPath);
+  }
+  return std::nullopt;
 }
 
 bool isRunnableFile(const char* path) {
@@ -103,7 +120,7 @@ std::vector<std::string> wineEnvironment() {
 }  // namespace
 
 double startProgram(std::u16string_view windowsPath, std::span<const char* const> wineLocations) {
-  std::optional<std::string> path = hostPath(windowsPath);
+  std::optional<std::string> path = programPath(windowsPath);
   if (!path) throw forms::err::fileNotFound();
   if (programKind(*path) == Kind::Native) {
     char* argv[] = {path->data(), nullptr};
@@ -111,10 +128,10 @@ double startProgram(std::u16string_view windowsPath, std::span<const char* const
   }
   auto wine = std::find_if(wineLocations.begin(), wineLocations.end(), isRunnableFile);
   if (wine == wineLocations.end()) throw forms::err::invalidProcedureCall();
-  // Wine is given the Windows path, so the program sees the command line it sees on Windows.
-  std::string program = forms::toUtf8(windowsPath);
+  // Wine is given the host path of the very entry resolved here: given the Windows path, it
+  // would resolve the letter case again and might pick another of several names.
   std::string wineCopy = *wine;
-  char* argv[] = {wineCopy.data(), program.data(), nullptr};
+  char* argv[] = {wineCopy.data(), path->data(), nullptr};
   std::vector<std::string> variables = wineEnvironment();
   std::vector<char*> envp;
   envp.reserve(variables.size() + 1);

@@ -4,15 +4,15 @@
 #include <dirent.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <clocale>
+#include <cerrno>
 #include <cstdlib>
-#include <cwctype>
 #include <memory>
+#include <vector>
 
-#include "forms/units.h"
+#include "platform/posix/name_resolution.h"
 
 namespace platform::posix {
 
@@ -27,21 +27,11 @@ bool isFolder(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Wine compares names by their upper-case forms one UTF-16 unit at a time, as NTFS does; the
-// C.UTF-8 locale carries the Unicode case table. Without it ASCII and Latin-1 still fold.
-std::u16string caseKey(std::string_view utf8Name) {
-  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
-  std::u16string key = forms::fromUtf8(utf8Name);
-  if (unicode == locale_t{}) return forms::toUpper(key);
-  for (auto& c : key) c = static_cast<char16_t>(towupper_l(c, unicode));
-  return key;
-}
-
 // The drive letter and the components of a full drive path ("C:\a\b"), with "." and ".."
 // resolved by text as Windows does; nullopt for any other kind of path or one naming no entry.
 struct DrivePath {
   char drive;
-  std::vector<std::string> parts;  // UTF-8
+  std::vector<std::u16string> parts;
 };
 
 std::optional<DrivePath> parseDrivePath(std::u16string_view path) {
@@ -58,7 +48,7 @@ std::optional<DrivePath> parseDrivePath(std::u16string_view path) {
     if (part == u"..") {
       if (!parsed.parts.empty()) parsed.parts.pop_back();
     } else if (!part.empty() && part != u".") {
-      parsed.parts.push_back(forms::toUtf8(part));
+      parsed.parts.emplace_back(part);
     }
     start = end + 1;
   }
@@ -66,24 +56,50 @@ std::optional<DrivePath> parseDrivePath(std::u16string_view path) {
   return parsed;
 }
 
-// Names stored in `folder` that equal `name` but for letter case, the exact one first.
-std::vector<std::string> sameNames(const std::string& folder, const std::string& name) {
-  std::vector<std::string> names;
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-  if (!dir) return names;
-  const std::u16string key = caseKey(name);
-  bool exact = false;
-  while (const dirent* entry = readdir(dir.get())) {
-    std::string_view stored = entry->d_name;
-    if (stored == "." || stored == "..") continue;
-    if (stored == name) {
-      exact = true;
-    } else if (caseKey(stored) == key) {
-      names.emplace_back(stored);
+EntryKind kindOf(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return EntryKind::Other;  // a dangling link, or unreadable
+  if (S_ISREG(st.st_mode)) return EntryKind::File;
+  if (S_ISDIR(st.st_mode)) return EntryKind::Folder;
+  return EntryKind::Other;
+}
+
+// The whole user.DOSATTRIB value, however long, or nullopt when the entry has none.
+std::optional<std::string> dosAttrib(const std::string& path) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    ssize_t size = getxattr(path.c_str(), "user.DOSATTRIB", nullptr, 0);
+    if (size < 0) return std::nullopt;
+    std::string value(static_cast<std::size_t>(size), '\0');
+    ssize_t length = getxattr(path.c_str(), "user.DOSATTRIB", value.data(), value.size());
+    if (length >= 0) {
+      value.resize(static_cast<std::size_t>(length));
+      return value;
     }
+    if (errno != ERANGE) return std::nullopt;  // it grew in between: ask again
   }
-  if (exact) names.insert(names.begin(), name);
-  return names;
+  return std::nullopt;
+}
+
+// The entries of `folder` whose names equal `name` but for letter case, in the order the folder
+// lists them, with what resolveName needs of each.
+std::vector<ListedEntry> listSameNames(const std::string& folder, std::u16string_view name) {
+  std::vector<ListedEntry> listing;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+  if (!dir) return listing;
+  while (const dirent* entry = readdir(dir.get())) {
+    if (!sameName(entry->d_name, name)) continue;
+    const std::string path = folder + "/" + entry->d_name;
+    listing.push_back({entry->d_name, kindOf(path), dosAttrib(path)});
+  }
+  return listing;
+}
+
+// The stored name of the entry that `wanted` names in `folder`.
+std::optional<std::string> resolveIn(const std::string& folder, const WantedName& wanted) {
+  std::vector<ListedEntry> listing = listSameNames(folder, wanted.name);
+  std::optional<std::size_t> index = resolveName(listing, wanted);
+  if (!index) return std::nullopt;
+  return std::move(listing[*index].name);
 }
 
 }  // namespace
@@ -110,29 +126,21 @@ std::string driveRoot(char letter) {
   return {};
 }
 
-std::optional<DriveEntries> findEntries(std::u16string_view windowsPath) {
+std::optional<DriveEntry> findEntry(std::u16string_view windowsPath, int attributes) {
   auto parsed = parseDrivePath(windowsPath);
   if (!parsed) return std::nullopt;
   std::string folder = driveRoot(parsed->drive);
   if (folder.empty()) return std::nullopt;
-  const std::string last = std::move(parsed->parts.back());
+  const std::u16string last = std::move(parsed->parts.back());
   parsed->parts.pop_back();
   for (const auto& part : parsed->parts) {
-    auto names = sameNames(folder, part);
-    auto sub = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
-      return isFolder(std::string(folder).append("/").append(n));
-    });
-    if (sub == names.end()) return std::nullopt;
+    auto sub = resolveIn(folder, {part, true, 0});
+    if (!sub) return std::nullopt;
     folder += "/" + *sub;
   }
-  auto names = sameNames(folder, last);
-  return DriveEntries{std::move(folder), std::move(names)};
-}
-
-std::optional<std::string> hostPath(std::u16string_view windowsPath) {
-  auto found = findEntries(windowsPath);
-  if (!found || found->names.empty()) return std::nullopt;
-  return found->folder + "/" + found->names.front();
+  auto name = resolveIn(folder, {last, false, attributes});
+  if (!name) return std::nullopt;
+  return DriveEntry{folder + "/" + *name, std::move(*name)};
 }
 
 }  // namespace platform::posix

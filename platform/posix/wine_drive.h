@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace platform::posix {
 
@@ -16,17 +15,14 @@ std::string winePrefix();
 // C: its drive_c when the prefix has no such link yet. "" when the drive does not exist.
 std::string driveRoot(char letter);
 
-// An existing entry at a full Windows path ("C:\folder\name.exe", either slash), found as Wine
-// finds it: each name compared without regard to letter case.
-struct DriveEntries {
-  std::string folder;              // host path of the folder that holds the entries
-  std::vector<std::string> names;  // stored names equal to the last component, exact case first
+// The entry at a full Windows path ("C:\folder\name.exe", either slash) that a lookup with an
+// attribute mask admits, found as Wine finds it: each element resolved by resolveName in its
+// folder's listing. nullopt when the path is not a full drive path, a folder on the way is
+// missing, or the folder holds no admitted entry.
+struct DriveEntry {
+  std::string hostPath;  // where the entry is on this system
+  std::string name;      // its stored name
 };
-// nullopt when the path is not a full drive path or a folder on the way is missing; names is
-// empty when the folder exists but holds no such entry.
-std::optional<DriveEntries> findEntries(std::u16string_view windowsPath);
-
-// Host path of the first entry at a full Windows path, or nullopt.
-std::optional<std::string> hostPath(std::u16string_view windowsPath);
+std::optional<DriveEntry> findEntry(std::u16string_view windowsPath, int attributes);
 
 }  // namespace platform::posix

@@ -1,4 +1,5 @@
-// A real, throwaway Wine prefix in /tmp for the POSIX backend's tests, made the current one.
+// A real, throwaway Wine prefix under the build folder for the POSIX backend's tests, made the
+// current one.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,7 +19,8 @@ namespace fs = std::filesystem;
 class TempPrefix : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "loma-posix-XXXXXX").string();
+    fs::create_directories(LOMA_TEST_SCRATCH);
+    std::string pattern = (fs::path(LOMA_TEST_SCRATCH) / "loma-posix-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     root_ = pattern;
     savedPrefix_ = saved("WINEPREFIX");
