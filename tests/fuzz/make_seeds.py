@@ -93,8 +93,28 @@ def texts():
         write("utf", name, data)
 
 
+def listings():
+    # Flags: "@" none, "A" a folder on the way, "B" hidden admitted, "P" folders, "V" all.
+    # Kinds: "0" file, "1" folder, "2" other (FIFO, socket, device, dangling link).
+    cases = {
+        "hidden-twin": [b"@LOMADiag.exe", b"0lomadiag.exe", b"0LOMADiag.exe\t0x2",
+                        b"0LOMADIAG.EXE"],
+        "folder-twin": [b"@LOMADiag.exe", b"1LOMADiag.exe", b"0LOMADIAG.EXE"],
+        "on-the-way": [b"AZAVRO_Fi", b"1zavro_fi\t0x22", b"0ZAVRO_Fi", b"2ZAVRO_FI"],
+        "fifo": [b"VLOMADiag.exe", b"2LOMADiag.exe", b"0lomadiag.EXE\t0x6"],
+        "overlong": [b"@LOMADiag.exe", b"0LOMADiag.ex\xc1\xa5", b"0LOMADiag.e\xd8\xb8e"],
+        "long-mark": [b"BLOMADiag.exe", b"0LOMADiag.exe\t0x" + b"0" * 80 + b"6",
+                      b"0lomadiag.exe\t\x00\x00\x03\x00\x02\x00\x00\x00"],
+        "dot-file": [b"@.loma", b"0.LOMA", b"1.loma\t0x10"],
+        "latin": ["PÄÖ.exe".encode(), "0äö.exe".encode(), "1ÄÖ.EXE".encode()],
+    }
+    for name, lines in cases.items():
+        write("drive_name", name, b"\n".join(lines) + b"\n")
+
+
 if __name__ == "__main__":
     metafiles()
     icons()
     jpegs()
     texts()
+    listings()
