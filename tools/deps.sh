@@ -9,6 +9,7 @@ run=(xvfb x11-utils imagemagick procps)
 test=(git mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagick procps
       attr python3 python3-pil python3-numpy python3-fonttools python3-pyclipper
       libjpeg-turbo-progs fonts-noto-cjk fonts-inter fonts-urw-base35 clang-format clang-tidy)
+test+=(clang libclang-rt-14-dev)  # the fuzz harnesses: clang with libFuzzer and its sanitizers
 
 case "${1:-}" in
   run) wanted=("${build[@]}" "${run[@]}") ;;

@@ -76,6 +76,21 @@ for e2e in tests/e2e/x11/run.sh tests/e2e/wine/run.sh; do
   count "$name"
 done
 
+# Robustness: each fuzz harness for 30 s (two side by side), 40 soak runs of the Linux program,
+# and the X11 end-to-end suite once more against the sanitizer build made above.
+if [ -f tests/fuzz/run.sh ]; then
+  stage fuzz env FUZZ_JOBS=2 bash tests/fuzz/run.sh 30
+  count fuzz
+fi
+if [ -f tests/soak/run.sh ]; then
+  stage soak bash tests/soak/run.sh 40
+  count soak
+fi
+if [ -f tests/e2e/x11/run.sh ]; then
+  stage e2e-x11-asan env LOMA=build/linux-asan/loma bash tests/e2e/x11/run.sh
+  count e2e-x11-asan
+fi
+
 echo
 if [ ${#failed_stages[@]} -gt 0 ]; then
   echo "Failed stages: ${failed_stages[*]} (their output is in $log)"
