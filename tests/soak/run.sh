@@ -11,7 +11,8 @@
 # the started program inherits. The launcher is itself handed an extra open descriptor, which
 # must not reach the program either.
 #
-# Usage: tests/soak/run.sh [N]   (LOMA=path to test another build; DISPLAYS=4 side by side)
+# Usage: tests/soak/run.sh [N]   (LOMA=path to test another build, such as the sanitizer build
+# build/linux-asan/loma, whose reports count as crashes; DISPLAYS=4 side by side)
 # Needs: xvfb xdotool x11-utils, and a C compiler for the stub. Prints "N passed, N failed" last
 # and exits non-zero when any run failed.
 set -u
@@ -22,6 +23,8 @@ LOMA=${LOMA:-$ROOT/build/linux/loma}
 DISPLAYS=${DISPLAYS:-4}
 KINDS=(found not-found close fatal)
 WIN_W=571
+# A sanitizer build reports on stderr; only the fontconfig caches are not leaks.
+export LSAN_OPTIONS="suppressions=$ROOT/tests/x11/lsan.supp:print_suppressions=0"
 # How long each kind of run may take before it counts as a hang: the countdown ends a little
 # after 11 s; a click ends the program at once.
 NATURAL_END_S=14 AFTER_CLICK_S=3
@@ -81,7 +84,7 @@ run_one() {  # run_one INDEX: prints "INDEX KIND MS PROBLEM..." (no problem: "ok
   # Descriptor 7 is open in the launcher (as a careless parent might leave one): it must not
   # reach the started program, no more than the launcher's own X connection.
   WINEPREFIX=$prefix "$LOMA" 2>"$prefix/stderr" 7<"$ROOT/README.md" &
-  local pid=$! win= box= w
+  local pid=$! win='' box='' w
 
   if [ "$kind" = fatal ]; then
     # The launcher window maps during the load and goes when the error is reported.
@@ -164,7 +167,8 @@ lane() {  # lane FIRST LAST: runs those on a virtual display of its own
   Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$file" 2>/dev/null &
   local xvfb=$!
   for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
-  export DISPLAY=:$(cat "$file")
+  DISPLAY=:$(cat "$file")
+  export DISPLAY
   for i in $(seq "$1" "$2"); do run_one "$i"; done
   kill "$xvfb"
   wait "$xvfb" 2>/dev/null
