@@ -164,7 +164,9 @@ run_one() {  # run_one INDEX: prints "INDEX KIND MS PROBLEM..." (no problem: "ok
 
 lane() {  # lane FIRST LAST: runs those on a virtual display of its own
   local file=$WORK/display.$1
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$file" 2>/dev/null &
+  # -noreset: an X server resets when its last client leaves, and refuses connections for a
+  # moment meanwhile; a run that starts just after one ends would find no display.
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$file" 2>/dev/null &
   local xvfb=$!
   for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
   DISPLAY=:$(cat "$file")
