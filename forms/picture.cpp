@@ -74,7 +74,9 @@ std::shared_ptr<const Picture> Picture::fromBytes(PictureKind kind,
       size = iconSize(bytes);
       break;
   }
-  if (!size) throw RuntimeError(481, "Invalid picture");
+  if (!size || size->width > pointerToTwips(kMaxPicturePixels) ||
+      size->height > pointerToTwips(kMaxPicturePixels))
+    throw RuntimeError(481, "Invalid picture");
   return std::shared_ptr<const Picture>(new Picture(kind, bytes, size->width, size->height));
 }
 

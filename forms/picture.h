@@ -11,10 +11,15 @@ namespace forms {
 
 enum class PictureKind { Bitmap, Metafile, Icon };
 
+// No picture wider or taller than this many pixels is accepted or decoded: a header that claims
+// more is refused before anything is allocated for it.
+constexpr int kMaxPicturePixels = 4096;
+
 class Picture {
  public:
   // Reads the natural size from the encoded bytes, which must outlive the picture (the
-  // program's pictures are embedded). Raises Invalid picture (481) when they hold none.
+  // program's pictures are embedded). Raises Invalid picture (481) when they hold none, or one
+  // larger than kMaxPicturePixels either way.
   static std::shared_ptr<const Picture> fromBytes(PictureKind kind,
                                                   std::span<const std::uint8_t> bytes);
 

@@ -202,6 +202,61 @@ TEST(Pictures, NaturalSizeComesFromTheBytes) {
             481);
 }
 
+TEST(Pictures, NoneLargerThan4096PixelsEitherWay) {
+  // A frame header of height h and width w.
+  auto jpeg = [](int h, int w) {
+    return std::vector<std::uint8_t>{0xFF,
+                                     0xD8,
+                                     0xFF,
+                                     0xC0,
+                                     0x00,
+                                     0x11,
+                                     0x08,
+                                     static_cast<std::uint8_t>(h >> 8),
+                                     static_cast<std::uint8_t>(h),
+                                     static_cast<std::uint8_t>(w >> 8),
+                                     static_cast<std::uint8_t>(w),
+                                     0x03};
+  };
+  auto bitmap = [](const std::vector<std::uint8_t>& bytes) {
+    return errorNumber([&] { forms::Picture::fromBytes(forms::PictureKind::Bitmap, bytes); });
+  };
+  EXPECT_EQ(bitmap(jpeg(4096, 4096)), 0);
+  EXPECT_EQ(bitmap(jpeg(4097, 1)), 481);
+  EXPECT_EQ(bitmap(jpeg(1, 4097)), 481);
+  EXPECT_EQ(bitmap(jpeg(12000, 12000)), 481);
+  // A metafile 5 inches wide at 96 dots per inch is 480 pixels; 50 inches is 4800.
+  auto wmf = [](int unitsWide) {
+    return std::vector<std::uint8_t>{0xD7,
+                                     0xCD,
+                                     0xC6,
+                                     0x9A,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     static_cast<std::uint8_t>(unitsWide),
+                                     static_cast<std::uint8_t>(unitsWide >> 8),
+                                     10,
+                                     0,
+                                     100,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0};
+  };
+  EXPECT_EQ(errorNumber([&] { forms::Picture::fromBytes(forms::PictureKind::Metafile, wmf(500)); }),
+            0);
+  EXPECT_EQ(
+      errorNumber([&] { forms::Picture::fromBytes(forms::PictureKind::Metafile, wmf(5000)); }),
+      481);
+}
+
 TEST(TickSchedule, TicksFallDueOnAnAbsoluteSchedule) {
   forms::TickSchedule schedule(5000, 1000);
   EXPECT_FALSE(schedule.due(5999));

@@ -117,12 +117,39 @@ TEST_F(LauncherTest, TopmostCallPassesTwipsAsPixelsThenRestoresTheGeometry) {
   EXPECT_TRUE(host.nativeVisible());
 }
 
+TEST_F(LauncherTest, WriteBackAfterTheTopmostCallGoesTopLeftHeightWidth) {
+  host.screenWidthTwips = 1366 * 15;
+  // Let the form follow the window the call moved and shrank, so that each step of the
+  // write-back shows in the window's place and size.
+  host.duringSetWindowPos = [&] {
+    const auto& call = host.setWindowPosCalls.back();
+    frm().setLeft(static_cast<forms::Twips>(call.x * 15));
+    frm().setTop(static_cast<forms::Twips>(call.y * 15));
+    frm().setWidth(0);
+    frm().setHeight(0);
+  };
+  start();
+  const auto& history = host.boundsHistory();
+  ASSERT_GE(history.size(), 4u);
+  EXPECT_EQ(std::vector<forms::PixelRect>(history.end() - 4, history.end()),
+            (std::vector<forms::PixelRect>{{5962, 7, 0, 0},     // Top
+                                           {398, 7, 0, 0},      // Left
+                                           {398, 7, 0, 253},    // Height
+                                           {398, 7, 571, 253}}  // Width
+             ));
+}
+
 TEST_F(LauncherTest, CommandLessStartLeavesTheCounterAtZeroForTheFirstTick) {
+  // Nothing reaches the launcher from a command line: the load alone sets the counter, and the
+  // first tick counts from 0 whatever the counter held before.
   create();
   frm().EndTime = 7;
   start();
   EXPECT_EQ(frm().EndTime, 0);
   EXPECT_EQ(frm().ShowEndTime->caption(), u"10");
+  host.tick();
+  EXPECT_EQ(frm().EndTime, 1);
+  EXPECT_EQ(frm().ShowEndTime->caption(), u"9");
 }
 
 // ---- The close button ---------------------------------------------------------------------
@@ -167,14 +194,33 @@ TEST_F(LauncherTest, TagWithoutANumberSkipsOnlyThatStep) {
 
 TEST_F(LauncherTest, MissingFacePictureLeavesTheRestOfTheLoadRunning) {
   create();
-  frm().sBT0(0).setPicture(nullptr);  // as if the up face could not be made
+  // The faces are gone: every statement that reads one raises "element does not exist".
+  frm().sBT0 = forms::ControlArray<forms::Image>(frm(), "missing");
+  int raised = 0;
+  try {
+    frm().sBT0(0);
+  } catch (const forms::RuntimeError& e) {
+    raised = e.number();
+  }
+  ASSERT_EQ(raised, 340);
   host.drive.addFile(kPath);
   start();
+  EXPECT_FALSE(host.unhandledError());
+  EXPECT_FALSE(host.ended());
+  // Only the statements that read a face were skipped.
+  EXPECT_EQ(frm().Image3->picture(), nullptr);
   EXPECT_EQ(frm().BasePic(0).picture(), nullptr);
   EXPECT_EQ(frm().BasePic(0).left(), 645);
+  EXPECT_EQ(frm().BasePic(0).top(), 1545);
+  EXPECT_TRUE(frm().BasePic(0).visible());
+  EXPECT_EQ(frm().ComBT(0).top(), 1895);
   EXPECT_EQ(host.setWindowPosCalls.size(), 1u);
   EXPECT_EQ(host.shellCalls.size(), 1u);
-  EXPECT_FALSE(host.ended());
+  EXPECT_EQ(frm().EndTime, 0);
+  // Pressing the button without its faces raises nothing either.
+  host.press(MouseButton::Left, 1800, 2300);
+  host.release(MouseButton::Left, 6000, 500);
+  EXPECT_FALSE(host.unhandledError());
 }
 
 TEST_F(LauncherTest, HoldingAnyButtonShowsTheDownFaceUntilRelease) {
@@ -199,13 +245,19 @@ TEST_F(LauncherTest, HoldingAnyButtonShowsTheDownFaceUntilRelease) {
 
 TEST_F(LauncherTest, PressMoveAwayAndReleaseRestoresTheUpFaceWithoutClosing) {
   start();
+  const forms::Picture* up = upFace();
+  const forms::Picture* down = downFace();
+  ASSERT_NE(up, nullptr);
+  ASSERT_NE(down, nullptr);
   host.press(MouseButton::Left, 1800, 2300);
+  EXPECT_EQ(picture(frm().BasePic(0)), down);
   host.release(MouseButton::Left, 6000, 500);  // released over the title banner
-  EXPECT_EQ(picture(frm().BasePic(0)), upFace());
+  EXPECT_EQ(picture(frm().BasePic(0)), up);
   EXPECT_FALSE(host.ended());
-  // The faces were handed, never changed: every holder still has its own.
-  EXPECT_EQ(picture(*frm().Image3), downFace());
-  EXPECT_EQ(picture(frm().sBT0(0)), upFace());
+  // The faces were handed, never moved or changed: every holder still has its own.
+  EXPECT_EQ(picture(frm().sBT0(1)), down);
+  EXPECT_EQ(picture(frm().sBT0(0)), up);
+  EXPECT_EQ(picture(*frm().Image3), down);
 }
 
 TEST_F(LauncherTest, ClickOnTheCaptionEndsTheProgramAtOnce) {
@@ -303,14 +355,34 @@ TEST_F(LauncherTest, AnythingAHandlerLetsEscapeIsReportedButTerminateEndsQuietly
   EXPECT_EQ(other.exitCode(), 0);
 }
 
+TEST_F(LauncherTest, TheStatusMessageIsSetBeforeTheProgramStarts) {
+  host.drive.addFile(kPath);
+  std::u16string captionAtStart;
+  forms::Twips topAtStart = 0;
+  host.duringShell = [&] {
+    captionAtStart = frm().MSg->caption();
+    topAtStart = frm().MSg->top();
+  };
+  start();
+  ASSERT_EQ(host.shellCalls.size(), 1u);
+  EXPECT_EQ(captionAtStart, u"ZAVRO Fi 診斷系統\n已經啟動");
+  EXPECT_EQ(topAtStart, 1820);
+}
+
 TEST_F(LauncherTest, EachStartStartsAnotherCopy) {
+  // A second launcher on the same machine, while the first still runs and its program too:
+  // nothing is shared between them and nothing checks for a running copy, so it starts the
+  // program once more.
   host.drive.addFile(kPath);
   start();
-  Host again;
-  again.drive.addFile(kPath);
-  app::Launcher second(again);
-  again.deliver([&] { second.load(); });
-  EXPECT_EQ(host.shellCalls.size() + again.shellCalls.size(), 2u);
+  app::Launcher second(host);
+  host.deliver([&] { second.load(); });
+  ASSERT_EQ(host.shellCalls.size(), 2u);
+  EXPECT_EQ(host.shellCalls[1].path, kPath);
+  EXPECT_EQ(host.shellCalls[1].windowStyle, platform::vbHide);
+  EXPECT_EQ(second.form().MSg->caption(), frm().MSg->caption());
+  EXPECT_TRUE(second.form().visible());
+  EXPECT_FALSE(host.ended());
 }
 
 // ---- The countdown ------------------------------------------------------------------------
@@ -342,6 +414,28 @@ TEST_F(LauncherTest, TicksThatFallDueDuringTheLoadFollowItInOrder) {
   EXPECT_EQ(frm().ShowEndTime->caption(), u"8");
   host.advance(500);  // the third still falls at 3000 ms after creation
   EXPECT_EQ(frm().ShowEndTime->caption(), u"7");
+}
+
+TEST_F(LauncherTest, AfterAStallEveryOverdueTickRunsAtOnceInOrder) {
+  start();
+  host.advance(2000);
+  std::vector<std::u16string> shown;
+  auto tick = frm().Timer1->onTimer;
+  frm().Timer1->onTimer = [&](forms::Timer& timer) {
+    tick(timer);
+    shown.push_back(frm().ShowEndTime->caption());
+  };
+  // Stopped from 2 s to 5 s: on waking, before anything is painted, the three late ticks.
+  host.elapse(3000);
+  host.pumpTimers();
+  EXPECT_EQ(shown, (std::vector<std::u16string>{u"7", u"6", u"5"}));
+  // Stopped from 9.5 s to 12.66 s: the late ticks run and the eleventh ends the program.
+  host.advance(4500);
+  host.elapse(3160);
+  host.pumpTimers();
+  EXPECT_TRUE(host.ended());
+  EXPECT_EQ(host.ticksDelivered(), 11);
+  EXPECT_EQ(shown.back(), u"0");
 }
 
 TEST_F(LauncherTest, CounterOverflowIsSkippedAndTheTickStillEnds) {

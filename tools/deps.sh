@@ -24,7 +24,16 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=()
-[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    # Nothing here can install them: say exactly what to run as root.
+    echo "tools/deps.sh: missing packages, and neither root nor sudo to install them." >&2
+    echo "Run this as root (for example in 'su -'), then run tools/deps.sh again:" >&2
+    echo "apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
+    exit 2
+  fi
+  sudo=(sudo)
+fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -q
 "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"

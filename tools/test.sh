@@ -69,6 +69,10 @@ if [ -f platform/win32/CMakeLists.txt ]; then
     cmake --build --preset windows -j $jobs"
 fi
 
+# tools/deps.sh where it cannot install: not root, no sudo.
+stage deps bash tests/tools/deps_test.sh
+count deps
+
 for e2e in tests/e2e/x11/run.sh tests/e2e/wine/run.sh; do
   [ -f "$e2e" ] || continue
   name=e2e-$(basename "$(dirname "$e2e")")

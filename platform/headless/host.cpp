@@ -71,6 +71,7 @@ std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfte
   // As the window manager does: the values are pixels, and neither move nor size is held back.
   applyBounds({x, y, cx, cy});
   if (flags & kSwpShowWindow) visible_ = true;
+  if (duringSetWindowPos) duringSetWindowPos();
   return 1;
 }
 
@@ -83,6 +84,7 @@ std::u16string Host::dir(std::u16string_view path, int attributes) {
 double Host::shell(std::u16string_view path, int windowStyle) {
   if (shellFailure) throw *shellFailure;
   shellCalls.push_back({std::u16string(path), windowStyle});
+  if (duringShell) duringShell();
   return nextTaskId_++;
 }
 

@@ -41,6 +41,9 @@ class Host : public platform::Host, private forms::NativeWindow {
   FakeDrive drive;
   std::optional<forms::RuntimeError> shellFailure;  // every start raises this
   std::int64_t dirTakesMs = 0;                      // the clock moves on during a file lookup
+  // Run inside SetWindowPos and program start, after the call is recorded: what the window
+  // system or the started program does meanwhile, or a look at the form at that moment.
+  std::function<void()> duringSetWindowPos, duringShell;
 
   // What the launcher asked for.
   std::vector<SetWindowPosCall> setWindowPosCalls;

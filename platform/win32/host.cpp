@@ -191,6 +191,9 @@ LRESULT Host::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONUP:
       onButtonUp(MouseButton::Middle, wParam, lParam);
       return 0;
+    case WM_POWERBROADCAST:
+      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) onResume();
+      return TRUE;
     case WM_CLOSE:
       onClose();
       return 0;
@@ -239,6 +242,14 @@ void Host::onButtonUp(forms::MouseButton button, WPARAM wParam, LPARAM lParam) {
   if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) ReleaseCapture();
   form_->mouseUp(button, shiftState(wParam), forms::pointerToTwips(GET_X_LPARAM(lParam)),
                  forms::pointerToTwips(GET_Y_LPARAM(lParam)));
+}
+
+// After a sleep every tick that fell due meanwhile runs at once, in order, and the window is
+// painted once after them (WM_PAINT waits for an empty queue). The schedule's clock (the
+// performance counter) counts the time asleep. Windows also lets a relative timer that would
+// have expired during a sleep expire on waking, but does not say so of high-resolution timers.
+void Host::onResume() {
+  deliverDueTicks();
 }
 
 // The window system closes the only window (Alt+F4, logging off): the program ends, and no

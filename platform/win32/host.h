@@ -54,6 +54,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   void onPaint();
   void onButtonDown(forms::MouseButton button, WPARAM wParam, LPARAM lParam);
   void onButtonUp(forms::MouseButton button, WPARAM wParam, LPARAM lParam);
+  void onResume();
   void onClose();
   void onDestroy();
 

@@ -129,14 +129,7 @@ void CairoPainter::drawPicture(const forms::Picture& picture, const forms::Pixel
   if (std::holds_alternative<Surface>(d.content)) {
     if (cairo_surface_t* raster = rasterAt(d, rect.width, rect.height)) copyRaster(raster, rect);
   }
-  if (const auto* metafile = std::get_if<Metafile>(&d.content)) {
-    // Like a raster, a metafile never paints outside its rectangle.
-    cairo_save(cr_);
-    cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
-    cairo_clip(cr_);
-    playMetafile(cr_, *metafile, rect);
-    cairo_restore(cr_);
-  }
+  if (const auto* metafile = std::get_if<Metafile>(&d.content)) playMetafile(cr_, *metafile, rect);
 }
 
 cairo_surface_t* CairoPainter::rasterAt(Decoded& picture, int width, int height) {

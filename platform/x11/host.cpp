@@ -2,12 +2,10 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <poll.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 
 #include "platform/posix/file_lookup.h"
@@ -21,14 +19,8 @@
 
 namespace platform::x11 {
 
-static std::int64_t monotonicNs() {
-  timespec t{};
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
-}
-
 static std::int64_t monotonicMs() {
-  return monotonicNs() / 1'000'000;
+  return posix::monotonicNs() / 1'000'000;
 }
 
 Host::Host() = default;
@@ -274,15 +266,10 @@ void Host::paint() {
 }
 
 void Host::waitForEvents() {
-  pollfd fd{ConnectionNumber(display_), POLLIN, 0};
-  timespec timeout{};
-  timespec* until = nullptr;
-  if (schedule_ && timer_->enabled()) {
-    std::int64_t left = std::max<std::int64_t>(0, schedule_->nextDue() * 1'000'000 - monotonicNs());
-    timeout = {static_cast<time_t>(left / 1'000'000'000), static_cast<long>(left % 1'000'000'000)};
-    until = &timeout;
-  }
-  ppoll(&fd, 1, until, nullptr);
+  // Until the next tick's point in time: after a stop every overdue tick is due at once.
+  std::optional<std::int64_t> deadline;
+  if (schedule_ && timer_->enabled()) deadline = schedule_->nextDue() * 1'000'000;
+  wait_.wait(ConnectionNumber(display_), deadline);
 }
 
 void Host::reportUnhandled(const forms::RuntimeError& error) {

@@ -18,6 +18,7 @@
 
 #include "forms/tick_schedule.h"
 #include "platform/api.h"
+#include "platform/posix/deadline_wait.h"
 
 struct _XDisplay;
 union _XEvent;
@@ -82,6 +83,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   forms::Form* form_ = nullptr;
   forms::Timer* timer_ = nullptr;
   std::optional<forms::TickSchedule> schedule_;
+  posix::DeadlineWait wait_;
 
   std::unique_ptr<CairoPainter> painter_;
   std::unique_ptr<Presenter> presenter_;

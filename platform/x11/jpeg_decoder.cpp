@@ -5,6 +5,8 @@
 
 #include <bit>
 
+#include "forms/picture.h"
+
 namespace platform::x11 {
 namespace {
 
@@ -21,6 +23,8 @@ Surface decodeJpeg(std::span<const std::uint8_t> bytes) {
   if (tjDecompressHeader3(decoder.get(), bytes.data(), static_cast<unsigned long>(bytes.size()),
                           &width, &height, &subsampling, &colourspace) != 0)
     return {};
+  // The header alone decides: a claimed 12000 x 12000 would take over half a gigabyte.
+  if (width > forms::kMaxPicturePixels || height > forms::kMaxPicturePixels) return {};
   Surface surface = createSurface(CAIRO_FORMAT_RGB24, width, height);
   if (!surface) return {};
   cairo_surface_flush(surface.get());

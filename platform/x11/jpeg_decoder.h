@@ -9,8 +9,9 @@
 namespace platform::x11 {
 
 // An opaque RGB24 surface of the picture's natural size, or none when the bytes hold no JPEG
-// that libjpeg-turbo can decode. The accurate integer transform keeps the result the same on
-// every machine, whatever SIMD the processor offers.
+// that libjpeg-turbo can decode or one larger than forms::kMaxPicturePixels either way. The
+// accurate integer transform keeps the result the same on every machine, whatever SIMD the
+// processor offers.
 Surface decodeJpeg(std::span<const std::uint8_t> bytes);
 
 }  // namespace platform::x11

@@ -1,6 +1,8 @@
 // X11 backend: implements the metafile player declared in metafile_player.h.
 #include "platform/x11/metafile_player.h"
 
+#include "platform/x11/gdi_object_table.h"
+
 namespace platform::x11 {
 namespace {
 
@@ -39,17 +41,6 @@ class Words {
   std::span<const std::uint8_t> b_;
 };
 
-struct Brush {
-  bool hollow = false;
-  forms::Colour colour = 0xFFFFFF;  // a device context starts with the white brush
-};
-
-// The metafile's object table: a new object takes the lowest free slot.
-struct Object {
-  enum class Kind { Free, Pen, Brush } kind = Kind::Free;
-  Brush brush;
-};
-
 class Parser {
  public:
   Parser(std::size_t tableSize, LogicalPoint org, LogicalPoint ext)
@@ -70,23 +61,22 @@ class Parser {
         evenOdd_ = p.u16(0) == kAlternate;
         return true;
       case kCreatePenIndirect:
-        create({Object::Kind::Pen, {}});
+        table_.create(GdiObjectTable::Kind::Pen);
         return true;
       case kCreateBrushIndirect: {
         if (p.size() < 3) return false;
         std::uint16_t style = p.u16(0);
         bool hollow = style != kSolidBrush && style != kHatchedBrush;
-        create({Object::Kind::Brush, {hollow, p.u32(1) & 0xFFFFFFu}});
+        table_.create(GdiObjectTable::Kind::Brush, {hollow, p.u32(1) & 0xFFFFFFu});
         return true;
       }
       case kSelectObject:
         if (p.size() < 1) return false;
-        if (p.u16(0) < table_.size() && table_[p.u16(0)].kind == Object::Kind::Brush)
-          brush_ = table_[p.u16(0)].brush;
+        if (const MetafileBrush* brush = table_.brush(p.u16(0))) brush_ = *brush;
         return true;
       case kDeleteObject:
         if (p.size() < 1) return false;
-        if (p.u16(0) < table_.size()) table_[p.u16(0)].kind = Object::Kind::Free;
+        table_.remove(p.u16(0));
         return true;
       case kPolygon: {
         if (p.size() < 1) return false;
@@ -129,24 +119,15 @@ class Parser {
     return out;
   }
 
-  void create(const Object& object) {
-    for (auto& slot : table_) {
-      if (slot.kind == Object::Kind::Free) {
-        slot = object;
-        return;
-      }
-    }
-  }
-
   void addFill(std::vector<std::vector<LogicalPoint>> polygons) {
     if (brush_.hollow) return;
     metafile_.fills.push_back({brush_.colour, evenOdd_, org_, ext_, std::move(polygons)});
   }
 
-  std::vector<Object> table_;
+  GdiObjectTable table_;
   LogicalPoint org_, ext_;
   bool evenOdd_ = true;
-  Brush brush_;
+  MetafileBrush brush_;
   Metafile metafile_;
 };
 
@@ -181,6 +162,11 @@ std::optional<Metafile> parseMetafile(std::span<const std::uint8_t> bytes) {
 }
 
 void playMetafile(cairo_t* cr, const Metafile& metafile, const forms::PixelRect& rect) {
+  // Outlines may reach beyond the logical window: like a raster, a metafile never paints
+  // outside its rectangle.
+  cairo_save(cr);
+  cairo_rectangle(cr, rect.x, rect.y, rect.width, rect.height);
+  cairo_clip(cr);
   for (const MetafileFill& fill : metafile.fills) {
     if (fill.windowExt.x == 0 || fill.windowExt.y == 0) continue;
     cairo_save(cr);
@@ -200,6 +186,7 @@ void playMetafile(cairo_t* cr, const Metafile& metafile, const forms::PixelRect&
     cairo_fill(cr);
     cairo_restore(cr);
   }
+  cairo_restore(cr);
 }
 
 }  // namespace platform::x11

@@ -39,7 +39,8 @@ struct Metafile {
 std::optional<Metafile> parseMetafile(std::span<const std::uint8_t> bytes);
 
 // Fills the outlines with the logical window mapped onto the rectangle, width and height
-// independently; nothing else is painted, so what lies behind shows through.
+// independently; nothing else is painted, so what lies behind shows through, and nothing at all
+// outside the rectangle, wherever the outlines reach.
 void playMetafile(cairo_t* cr, const Metafile& metafile, const forms::PixelRect& rect);
 
 }  // namespace platform::x11

@@ -1,9 +1,15 @@
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "platform/api.h"
+#include "platform/posix/file_lookup.h"
 #include "platform/posix/process_start.h"
 #include "temp_prefix.h"
 
@@ -63,6 +69,64 @@ TEST_F(ProcessStart, FailuresRaiseTheClassicErrors) {
   write(programFolder() / "LOMADiag.exe", "", kExecutable);
   EXPECT_EQ(errorNumber([] { shell(kProgram, 0); }), 5);
   EXPECT_FALSE(fs::exists(programFolder() / "LOMADiag.exe.ran"));
+}
+
+// A script that records, beside itself, which of several names was run.
+std::string reportingScript() {
+  return "#!/bin/sh\ntouch \"$0.ran\"\n";
+}
+
+TEST_F(ProcessStart, RunsTheEntryTheLookupAdmitsAmongLetterCaseTwins) {
+  fs::path hidden = programFolder() / "LOMADiag.exe", visible = programFolder() / "lomadiag.exe";
+  write(hidden, reportingScript(), kExecutable);
+  write(visible, reportingScript(), kExecutable);
+  std::string_view mark = "0x2";
+  ASSERT_EQ(setxattr(hidden.c_str(), "user.DOSATTRIB", mark.data(), mark.size(), 0), 0);
+  ASSERT_EQ(platform::posix::dir(kProgram, 0), u"lomadiag.exe");
+  shell(kProgram, platform::vbHide);
+  EXPECT_TRUE(eventually([&] { return fs::exists(visible.string() + ".ran"); }));
+  EXPECT_FALSE(fs::exists(hidden.string() + ".ran"));
+
+  // A folder with the exact name beside a file in capitals: the file is found, and started.
+  fs::remove(hidden);
+  fs::remove(visible);
+  fs::create_directory(hidden);
+  fs::path file = programFolder() / "LOMADIAG.EXE";
+  write(file, reportingScript(), kExecutable);
+  ASSERT_EQ(platform::posix::dir(kProgram, 0), u"LOMADIAG.EXE");
+  EXPECT_EQ(errorNumber([] { shell(kProgram, platform::vbHide); }), 0);
+  EXPECT_TRUE(eventually([&] { return fs::exists(file.string() + ".ran"); }));
+}
+
+TEST_F(ProcessStart, AHiddenProgramAloneStillStarts) {
+  fs::path hidden = programFolder() / "LOMADiag.exe";
+  write(hidden, reportingScript(), kExecutable);
+  std::string_view mark = "0x6";
+  ASSERT_EQ(setxattr(hidden.c_str(), "user.DOSATTRIB", mark.data(), mark.size(), 0), 0);
+  shell(kProgram, platform::vbHide);
+  EXPECT_TRUE(eventually([&] { return fs::exists(hidden.string() + ".ran"); }));
+}
+
+TEST_F(ProcessStart, AFifoIsNotFoundAndNeverWaitedOn) {
+  fs::path fifo = programFolder() / "LOMADiag.exe";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0755), 0);
+  // Should the start wait on the FIFO, a writer comes after two seconds to let it go on, so
+  // that the test fails instead of hanging.
+  std::atomic<bool> started = false;
+  std::thread writer([&] {
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!started && std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (!started) close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+  });
+  auto begin = std::chrono::steady_clock::now();
+  int error = errorNumber([] { shell(kProgram, platform::vbHide); });
+  auto took = std::chrono::steady_clock::now() - begin;
+  started = true;
+  writer.join();
+  EXPECT_EQ(error, 53);
+  EXPECT_LT(took, std::chrono::seconds(1));
 }
 
 TEST_F(ProcessStart, WindowsProgramRunsThroughWineInTheSamePrefix) {

@@ -8,6 +8,7 @@
 
 #include "platform/api.h"
 #include "platform/x11/cairo_painter.h"
+#include "platform/x11/gdi_object_table.h"
 #include "platform/x11/surface.h"
 #include "tests/x11/pixels.h"
 
@@ -222,17 +223,64 @@ TEST(MetafilePlayer, LengthsAndCountsBeyondTheRecordStopPlayback) {
   EXPECT_FALSE(parseMetafile(bytes));
 }
 
-TEST(MetafilePlayer, SurvivesRandomCorruption) {
+TEST(MetafilePlayer, RandomCorruptionNeverPaintsOutsideTheRectangle) {
+  // Played into the middle of a larger grey surface: whatever the bytes say, every pixel
+  // outside the rectangle stays grey.
   auto original = squareWithHole(1).bytes();
   std::mt19937 random(1234);
-  auto s = greySurface(20, 20);
+  const forms::PixelRect rect{10, 10, 20, 20};
+  int played = 0;
   for (int round = 0; round < 3000; ++round) {
     auto bytes = original;
     for (int flips = 0; flips < 4; ++flips) {
       bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
     }
     bytes.resize(40 + random() % (bytes.size() - 39));
-    if (auto m = parseMetafile(bytes)) play(s.get(), *m, {0, 0, 20, 20});
+    auto m = parseMetafile(bytes);
+    if (!m) continue;
+    auto s = greySurface(40, 40);
+    play(s.get(), *m, rect);
+    ++played;
+    cairo_surface_flush(s.get());
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 40; ++x) {
+        if (rect.contains(x, y)) continue;
+        ASSERT_EQ(x11test::pixel(s.get(), x, y), kGrey)
+            << "round " << round << " at " << x << "," << y;
+      }
+    }
+  }
+  EXPECT_GT(played, 1000);  // most corrupted files still parse and play
+}
+
+TEST(GdiObjectTable, NeverGrowsAndFillsTheLowestFreeSlot) {
+  using Kind = platform::x11::GdiObjectTable::Kind;
+  platform::x11::GdiObjectTable table(3);
+  EXPECT_EQ(table.create(Kind::Pen), 0u);
+  EXPECT_EQ(table.create(Kind::Brush, {false, kRed}), 1u);
+  EXPECT_EQ(table.create(Kind::Brush, {false, kBlue}), 2u);
+  // Full: the new object is not made, and nothing is overwritten.
+  EXPECT_EQ(table.create(Kind::Brush, {false, kGrey}), std::nullopt);
+  EXPECT_EQ(table.size(), 3u);
+  EXPECT_EQ(table.brush(1)->colour, kRed);
+  EXPECT_EQ(table.brush(2)->colour, kBlue);
+  EXPECT_EQ(table.brush(0), nullptr);  // a pen
+  // Freed slots are taken lowest first, whatever order they were freed in.
+  table.remove(2);
+  table.remove(0);
+  table.remove(7);  // beyond the table: ignored
+  EXPECT_EQ(table.create(Kind::Brush, {false, kGrey}), 0u);
+  EXPECT_EQ(table.create(Kind::Pen), 2u);
+  EXPECT_EQ(table.brush(2), nullptr);
+  // Random use never takes more slots than there are.
+  std::mt19937 random(99);
+  for (int i = 0; i < 10000; ++i) {
+    if (random() % 2)
+      table.create(Kind::Brush);
+    else
+      table.remove(random() % 5);
+    ASSERT_LE(table.used(), 3u);
+    ASSERT_EQ(table.size(), 3u);
   }
 }
 

@@ -43,6 +43,36 @@ TEST(JpegDecoder, RejectsWhatIsNoJpegAndSurvivesOneCutShort) {
   }
 }
 
+// An embedded bitmap whose frame header claims another size; the data stays as it was.
+std::vector<std::uint8_t> claimingSize(Asset asset, int width, int height) {
+  auto bytes = embedded(asset);
+  std::vector<std::uint8_t> jpeg(bytes.begin(), bytes.end());
+  for (std::size_t at = 2; at + 9 <= jpeg.size();) {
+    std::uint8_t marker = jpeg[at + 1];
+    if (marker == 0xC0 || marker == 0xC2) {
+      jpeg[at + 5] = static_cast<std::uint8_t>(height >> 8);
+      jpeg[at + 6] = static_cast<std::uint8_t>(height);
+      jpeg[at + 7] = static_cast<std::uint8_t>(width >> 8);
+      jpeg[at + 8] = static_cast<std::uint8_t>(width);
+      return jpeg;
+    }
+    at += 2 + ((jpeg[at + 2] << 8) | jpeg[at + 3]);
+  }
+  ADD_FAILURE() << "no frame header";
+  return jpeg;
+}
+
+TEST(JpegDecoder, RefusesAPictureLargerThan4096PixelsBeforeDecoding) {
+  // Decoded, 12000 x 12000 would take 576 MB; refused, it takes nothing.
+  EXPECT_FALSE(decodeJpeg(claimingSize(Asset::UpFace, 12000, 12000)));
+  EXPECT_FALSE(decodeJpeg(claimingSize(Asset::UpFace, 4097, 120)));
+  EXPECT_FALSE(decodeJpeg(claimingSize(Asset::UpFace, 440, 4097)));
+  // At the limit the (short) data still gives a picture of the claimed size.
+  auto surface = decodeJpeg(claimingSize(Asset::UpFace, 4096, 120));
+  ASSERT_TRUE(surface);
+  EXPECT_EQ(cairo_image_surface_get_width(surface.get()), 4096);
+}
+
 // A 5 x 3 icon: 8 bits per pixel, rows padded to 8 bytes, mask rows to 4 bytes.
 std::vector<std::uint8_t> smallIcon() {
   std::vector<std::uint8_t> image;

@@ -2,9 +2,9 @@
 # End-to-end tests of the Linux program: the real build/linux/loma in Xvfb, without a window
 # manager and under openbox, with a real diagnostic stub at C:\ORNPrg\ZAVRO_Fi\LOMADiag.exe of a
 # temporary Wine prefix. Checks the window's place, size and hints, the stacking and the focus,
-# the stub's start, the close button, the window manager's close, the countdown, the
-# unhandled-error message and the message without a display, and compares screenshots with the
-# reviewed images in tests/x11/golden/.
+# the stub's start, the close button, the window manager's close, the countdown, the countdown
+# after the program was stopped and continued, the unhandled-error message and the message
+# without a display, and compares screenshots with the reviewed images in tests/x11/golden/.
 #
 # Usage: tests/e2e/x11/run.sh   (LOMA=path/to/loma to test another build, KEEP=1 to keep the
 # screenshots). Needs: xvfb openbox xdotool x11-utils imagemagick wmctrl; wine for the Windows
@@ -102,9 +102,9 @@ new_prefix() {  # new_prefix [native|none|denied]: a Wine prefix with or without
   esac
 }
 
-start_loma() {  # runs loma in $PREFIX; sets LOMA_PID, START_NS, WIN (its window id)
+start_loma() {  # start_loma [ARG...]: runs loma in $PREFIX; sets LOMA_PID, START_NS, WIN
   START_NS=$(date +%s%N)
-  WINEPREFIX=$PREFIX "$LOMA" 2>"$WORK/stderr" &
+  WINEPREFIX=$PREFIX "$LOMA" "$@" 2>"$WORK/stderr" &
   LOMA_PID=$!
   started+=($LOMA_PID)
   WIN=$(timeout 10 xdotool search --sync --onlyvisible --classname '^loma$' 2>/dev/null | head -1)
@@ -250,7 +250,8 @@ case_found_and_closed() {  # $1: label of the window manager
 
 case_not_found() {  # $1: label; $2: how it ends (close button or the window manager's close)
   new_prefix none
-  start_loma
+  # Without a window manager it is given a command line, which must change nothing.
+  if [ "$2" = wm ]; then start_loma; else start_loma /found 'C:\ORNPrg\ZAVRO_Fi\LOMADiag.exe'; fi
   [ -n "$WIN" ] || { fail "$1: not found: the window shows"; return; }
   shoot "$1-not-found"
   check "$1: not found: first frame as reviewed" matches_golden "$1-not-found" not_found first_frame_pixels "$1-not-found"
@@ -290,6 +291,45 @@ case_countdown() {  # the only run that waits for the countdown
   echo "  ended ${ms} ms after start"
   check "countdown: ends by itself about 11 s after start, code 0" \
     test "$CODE" = 0 -a "$ms" -ge 10800 -a "$ms" -le 11800
+}
+
+sleep_until() {  # sleep_until MS: until MS milliseconds after START_NS
+  local left=$(( START_NS / 1000000 + $1 - $(date +%s%N) / 1000000 ))
+  [ "$left" -gt 0 ] && sleep "$(printf '%d.%03d' $((left / 1000)) $((left % 1000)))"
+}
+
+case_stall() {  # stopped and continued: the late ticks show at once, a late end ends it at once
+  new_prefix none
+  start_loma
+  [ -n "$WIN" ] || { fail "stall: the window shows"; return; }
+  sleep_until 2350
+  shoot stall-stopped
+  kill -STOP "$LOMA_PID"
+  sleep_until 5500
+  local cont_ns; cont_ns=$(date +%s%N)
+  kill -CONT "$LOMA_PID"
+  local shown_ms=none n
+  for n in $(seq 20); do
+    shoot stall-woken
+    if [ "$(differing "$WORK/stall-stopped.png" "$WORK/stall-woken.png" $NUMBER || true)" -gt 50 ]; then
+      shown_ms=$(( ($(date +%s%N) - cont_ns) / 1000000 )); break
+    fi
+    sleep 0.05
+  done
+  echo "  the number changed ${shown_ms} ms after the program was continued"
+  check "stall: the late ticks show as soon as it runs again" \
+    test "$shown_ms" != none -a "${shown_ms/none/9999}" -lt 400
+  check "stall: the late ticks are all counted" \
+    test "$(differing "$WORK/countdown-7.png" "$WORK/stall-woken.png" $NUMBER || true)" -gt 50
+  sleep_until 10300
+  kill -STOP "$LOMA_PID"
+  sleep_until 13000
+  cont_ns=$(date +%s%N)
+  kill -CONT "$LOMA_PID"
+  wait_exit 3
+  local ms=$(( (END_NS - cont_ns) / 1000000 ))
+  echo "  ended ${ms} ms after it was continued past its end"
+  check "stall: a late end ends it at once, code 0" test "$CODE" = 0 -a "$ms" -lt 500
 }
 
 case_unhandled() {  # a stub that cannot be started: error 70 in a message window
@@ -359,6 +399,7 @@ case_found_and_closed no-wm
 cp "$WORK/no-wm-found.png" "$WORK/found-shot.png" 2>/dev/null
 case_not_found no-wm button
 case_countdown
+case_stall
 case_unhandled
 stop_display
 

@@ -1,0 +1,54 @@
+// POSIX backend: waiting for a descriptor until an absolute point on the monotonic clock.
+#include "platform/posix/deadline_wait.h"
+
+#include <poll.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <ctime>
+
+namespace platform::posix {
+
+namespace {
+
+timespec toTimespec(std::int64_t ns) {
+  return {static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+}
+
+}  // namespace
+
+std::int64_t monotonicNs() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
+}
+
+DeadlineWait::DeadlineWait()
+    : timer_(timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK)) {}
+
+DeadlineWait::~DeadlineWait() {
+  if (timer_ >= 0) close(timer_);
+}
+
+void DeadlineWait::wait(int fd, std::optional<std::int64_t> deadlineNs) {
+  if (timer_ < 0) {
+    // No timer descriptor to be had: a relative timeout, which is late only after a stop.
+    pollfd only{fd, POLLIN, 0};
+    timespec left = toTimespec(std::max<std::int64_t>(0, deadlineNs.value_or(0) - monotonicNs()));
+    ppoll(&only, 1, deadlineNs ? &left : nullptr, nullptr);
+    return;
+  }
+  // An expiry of zero would disarm the timer: a deadline at or before the clock's start is due.
+  itimerspec expiry{};
+  if (deadlineNs) expiry.it_value = toTimespec(std::max<std::int64_t>(1, *deadlineNs));
+  timerfd_settime(timer_, TFD_TIMER_ABSTIME, &expiry, nullptr);
+  pollfd fds[2] = {{fd, POLLIN, 0}, {timer_, POLLIN, 0}};
+  poll(fds, 2, -1);
+  if (fds[1].revents & POLLIN) {
+    std::uint64_t expirations = 0;
+    [[maybe_unused]] ssize_t n = read(timer_, &expirations, sizeof expirations);
+  }
+}
+
+}  // namespace platform::posix
