@@ -1,17 +1,19 @@
-// Fuzzes the JPEG decoding wrapper: any bytes give a picture or none, and a picture is an
-// opaque surface of the size the header states.
+// Fuzzes the JPEG decoding wrapper: any bytes give a picture or none, a picture is an opaque
+// surface of the size the header states, and one whose header claims more than the size limit
+// either way is refused.
 #include <turbojpeg.h>
 
 #include <cstddef>
 #include <cstdint>
 
+#include "forms/picture.h"
 #include "platform/x11/jpeg_decoder.h"
 #include "tests/fuzz/check.h"
 
 namespace {
 
-// Headers that claim a large picture make libjpeg-turbo fill every pixel of it from a few
-// bytes; they are skipped to keep the runs fast (unit tests cover the size limit itself).
+// Headers that claim a large picture within the limit make libjpeg-turbo fill every pixel of it
+// from a few bytes; they are skipped to keep the runs fast.
 constexpr long kMaxPixels = 1L << 20;
 
 // The size a header states, read with a handle of its own: a TurboJPEG handle that has failed
@@ -30,6 +32,11 @@ bool readHeader(const std::uint8_t* data, std::size_t size, int& width, int& hei
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   int width = 0, height = 0;
   bool header = readHeader(data, size, width, height);
+  if (header && (width > forms::kMaxPicturePixels || height > forms::kMaxPicturePixels)) {
+    fuzz::require(!platform::x11::decodeJpeg({data, size}),
+                  "a picture wider or taller than the limit is refused");
+    return 0;
+  }
   if (header && static_cast<long>(width) * height > kMaxPixels) return 0;
 
   platform::x11::Surface surface = platform::x11::decodeJpeg({data, size});

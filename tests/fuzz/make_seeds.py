@@ -76,6 +76,11 @@ def jpegs():
         image.save(out, "JPEG", **options)
         write("jpeg", name, out.getvalue())
     write("jpeg", "backdrop-cut.jpg", (ASSETS / "backdrop.jpg").read_bytes()[:1500])
+    # The small picture with a frame header that claims 12000 x 12000.
+    small = bytearray((CORPUS / "jpeg" / "small.jpg").read_bytes())
+    frame = small.find(b"\xff\xc0")
+    small[frame + 5:frame + 9] = struct.pack(">HH", 12000, 12000)
+    write("jpeg", "huge-header.jpg", bytes(small))
 
 
 def texts():
