@@ -19,13 +19,12 @@ harnesses=("$@")
 [ ${#harnesses[@]} -gt 0 ] || harnesses=(metafile icon jpeg utf drive_name)
 jobs=${FUZZ_JOBS:-1}
 
-echo "building the harnesses (fuzz preset)"
-cmake --preset fuzz >/dev/null &&
-  cmake --build --preset fuzz -j "$(nproc)" >"$ROOT/build/fuzz-build.log" 2>&1 ||
-  { tail -30 "$ROOT/build/fuzz-build.log"; echo "0 passed, 1 failed"; exit 1; }
-
 WORK=$(mktemp -d /tmp/loma-fuzz.XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
+
+echo "building the harnesses (fuzz preset)"
+{ cmake --preset fuzz && cmake --build --preset fuzz -j "$(nproc)"; } >"$WORK/build.log" 2>&1 ||
+  { tail -30 "$WORK/build.log"; echo "0 passed, ${#harnesses[@]} failed"; exit 1; }
 
 max_len() {  # the largest input worth trying: about the size of the seeds, with room to grow
   case $1 in
