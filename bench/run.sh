@@ -14,7 +14,8 @@
 # - hyperfine, when installed: wall time from exec to the first frame, probe included.
 #
 # Usage: bench/run.sh [RUNS]   (LOMA=path to measure another build)
-# Needs: xvfb time yad libx11-dev libxdamage-dev gcc; hyperfine optional.
+# Needs: xvfb time yad libx11-dev libxdamage-dev gcc; hyperfine optional; dbus at-spi2-core for
+# the first frame by the session's accessibility (bench/accessibility.sh).
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -103,4 +104,10 @@ if command -v hyperfine >/dev/null; then
     "$PROBE --first-frame-only -- ${YAD_CMD[*]}" 2>/dev/null |
     grep -E 'Benchmark|Time' || true
   echo "(hyperfine's times include the probe and its 250 ms rest after the frame)"
+fi
+
+if command -v dbus-run-session >/dev/null && [ -x /usr/libexec/at-spi-bus-launcher ]; then
+  echo
+  echo "First frame by the session's accessibility (bench/accessibility.sh):"
+  bash "$ROOT/bench/accessibility.sh" "$PROBE" "$RUNS" "$LOMA"
 fi

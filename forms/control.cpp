@@ -31,10 +31,16 @@ void Control::bringToFront() {
   invalidate();
 }
 
+int Control::dpi() const {
+  const Form* f = form();
+  return f ? f->dpi() : kDesignDpi;
+}
+
 PixelRect Control::pixelBounds() const {
   PixelRect origin = container_ ? container_->clientPixels() : PixelRect{};
-  return {origin.x + toPixels(left_), origin.y + toPixels(top_), toPixels(width_),
-          toPixels(height_)};
+  int d = dpi();
+  return {origin.x + toPixels(left_, d), origin.y + toPixels(top_, d), toPixels(width_, d),
+          toPixels(height_, d)};
 }
 
 void Control::invalidate() const {
@@ -48,6 +54,7 @@ void Control::copyCommonTo(Control& other) const {
   other.height_ = height_;
   other.enabled_ = enabled_;
   other.tag_ = tag_;
+  other.accessible_ = accessible_;
   other.onMouseDown = onMouseDown;
   other.onMouseUp = onMouseUp;
   other.onClick = onClick;
@@ -55,7 +62,9 @@ void Control::copyCommonTo(Control& other) const {
 }
 
 void Label::setCaption(std::u16string v) {
+  if (v == caption_) return;
   caption_ = std::move(v);
+  if (Form* f = form()) f->noteRenamed(*this);
   if (autoSize_) fitToCaption();
   invalidate();
 }
@@ -75,8 +84,10 @@ void Label::fitToCaption() {
   Form* f = form();
   TextMeasurer* measurer = f ? f->measurer() : nullptr;
   if (!measurer) return;  // no window yet: the designed size stands
+  int d = f->dpi();
+  measurer->setDpi(d);
   PixelSize size = measurer->measureText(caption_, font_);
-  move(left(), top(), pointerToTwips(size.width), pointerToTwips(size.height));
+  move(left(), top(), pointerToTwips(size.width, d), pointerToTwips(size.height, d));
 }
 
 void Label::paint(Painter& painter) const {
@@ -106,8 +117,8 @@ void Image::paint(Painter& painter) const {
   if (picture_) {
     PixelRect target = r;
     if (!stretch_) {
-      target.width = toPixels(picture_->width());
-      target.height = toPixels(picture_->height());
+      target.width = toPixels(picture_->width(), dpi());
+      target.height = toPixels(picture_->height(), dpi());
     }
     painter.drawPicture(*picture_, target);
   }
@@ -160,7 +171,8 @@ Control* Container::hitTest(Twips x, Twips y) const {
       if (auto* box = dynamic_cast<PictureBox*>(c)) {
         PixelRect inner = box->clientPixels();
         PixelRect outer = box->pixelBounds();
-        Twips dx = pointerToTwips(inner.x - outer.x), dy = pointerToTwips(inner.y - outer.y);
+        int d = c->dpi();
+        Twips dx = pointerToTwips(inner.x - outer.x, d), dy = pointerToTwips(inner.y - outer.y, d);
         if (Control* child = box->hitTest(x - c->left() - dx, y - c->top() - dy)) return child;
       }
       return c;
@@ -179,7 +191,8 @@ void Container::paintChildren(Painter& painter) const {
 
 PixelRect PictureBox::clientPixels() const {
   PixelRect r = pixelBounds();
-  int inset = borderStyle_ == BorderStyle::FixedSingle ? 2 : 0;  // the sunken 3-D edge
+  // The sunken 3-D edge: two device pixels at any density, as the classic runtime drew it.
+  int inset = borderStyle_ == BorderStyle::FixedSingle ? 2 : 0;
   return {r.x + inset, r.y + inset, r.width - 2 * inset, r.height - 2 * inset};
 }
 

@@ -31,6 +31,13 @@ using ClickHandler = std::function<void(Control&)>;
 
 enum class BorderStyle { None = 0, FixedSingle = 1 };
 
+// What a screen reader is told about a control beyond what its kind and properties say.
+struct AccessibleInfo {
+  std::u16string description;  // an image's text; without one an image is decoration
+  std::string partOf;          // drawn as part of the element of this array with the same index
+  bool announced = false;      // read out when the window first shows
+};
+
 class Control {
  public:
   Control(std::string name, std::optional<std::int16_t> index)
@@ -60,12 +67,16 @@ class Control {
   void setEnabled(bool v) { enabled_ = v; }
   const std::u16string& tag() const { return tag_; }
   void setTag(std::u16string v) { tag_ = std::move(v); }
+  const AccessibleInfo& accessible() const { return accessible_; }
+  void setAccessible(AccessibleInfo v) { accessible_ = std::move(v); }
 
   // ZOrder 0: to the front of its container's stacking order.
   void bringToFront();
 
-  // The rectangle in the form's client pixels.
+  // The rectangle in the form's client pixels, at the form's density.
   PixelRect pixelBounds() const;
+  // The form's density; the design density while the control belongs to no form.
+  int dpi() const;
   virtual bool windowless() const { return true; }
   virtual bool receivesMouse() const { return true; }
   virtual void paint(Painter& painter) const = 0;
@@ -87,6 +98,7 @@ class Control {
   Twips left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   bool visible_ = true, enabled_ = true;
   std::u16string tag_;
+  AccessibleInfo accessible_;
 };
 
 class Label : public Control {

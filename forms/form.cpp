@@ -1,6 +1,7 @@
 #include "forms/form.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace forms {
 
@@ -69,12 +70,24 @@ void Form::setHeight(Twips v) {
 }
 
 PixelRect Form::screenPixels() const {
-  return {toPixels(left_), toPixels(top_), toPixels(width_), toPixels(height_)};
+  return {toPixels(left_, dpi_), toPixels(top_, dpi_), toPixels(width_, dpi_),
+          toPixels(height_, dpi_)};
 }
 
 // The form has no border, so its client area is the whole window.
 PixelRect Form::clientPixels() const {
-  return {0, 0, toPixels(width_), toPixels(height_)};
+  return {0, 0, toPixels(width_, dpi_), toPixels(height_, dpi_)};
+}
+
+void Form::setDpi(int dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  if (!native_) return;
+  // The twips stay; only their pixels change. Fonts have new pixel sizes, so auto-sized labels
+  // measure their captions again.
+  fitAutoSizedLabels();
+  applyBounds();
+  invalidate(clientPixels());
 }
 
 void Form::show() {
@@ -101,6 +114,10 @@ void Form::attach(NativeWindow* window) {
   native_ = window;
   if (!native_) return;
   applyBounds();
+  fitAutoSizedLabels();
+}
+
+void Form::fitAutoSizedLabels() const {
   for (const auto& c : controls_) {
     if (auto* label = dynamic_cast<Label*>(c.get()); label && label->autoSize())
       label->fitToCaption();
@@ -119,8 +136,8 @@ MouseEvent Form::eventFor(const Control& control, MouseButton button, int shift,
     const auto* box = dynamic_cast<const PictureBox*>(c);
     if (!box) break;
     PixelRect inner = box->clientPixels(), outer = box->pixelBounds();
-    originX += box->left() + pointerToTwips(inner.x - outer.x);
-    originY += box->top() + pointerToTwips(inner.y - outer.y);
+    originX += box->left() + pointerToTwips(inner.x - outer.x, dpi_);
+    originY += box->top() + pointerToTwips(inner.y - outer.y, dpi_);
     c = box->container();
   }
   return {button, shift, x - originX, y - originY};
@@ -144,12 +161,51 @@ void Form::mouseUp(MouseButton button, int shift, Twips x, Twips y) {
     target->onClick(*target);
 }
 
+void Form::click(Control& target) {
+  if (buttonsDown_ != 0) return;
+  PixelRect r = target.pixelBounds();
+  Twips x = pointerToTwips(r.x + r.width / 2, dpi_), y = pointerToTwips(r.y + r.height / 2, dpi_);
+  capture_ = &target;
+  buttonsDown_ = static_cast<unsigned>(MouseButton::Left);
+  if (target.enabled() && target.onMouseDown)
+    target.onMouseDown(target, eventFor(target, MouseButton::Left, 0, x, y));
+  buttonsDown_ = 0;
+  capture_ = nullptr;
+  if (!target.enabled()) return;
+  if (target.onMouseUp) target.onMouseUp(target, eventFor(target, MouseButton::Left, 0, x, y));
+  if (target.onClick) target.onClick(target);
+}
+
+void Form::post(std::function<void()> work) {
+  posted_.push_back(std::move(work));
+  if (native_) native_->workPosted();
+}
+
+void Form::runPosted() {
+  while (!posted_.empty()) {
+    std::function<void()> work = std::move(posted_.front());
+    posted_.pop_front();
+    work();
+  }
+}
+
+void Form::noteRenamed(const Control& control) {
+  if (std::find(renamed_.begin(), renamed_.end(), &control) == renamed_.end())
+    renamed_.push_back(&control);
+}
+
+std::vector<const Control*> Form::takeRenamed() {
+  return std::exchange(renamed_, {});
+}
+
 void Form::paint(Painter& painter) const {
+  painter.setDpi(dpi_);
   PixelRect client = clientPixels();
   painter.fill(client, backColour_);
+  // Natural size is the picture's size in twips: at another density than 96 it is resampled.
   if (picture_) {
-    painter.drawPicture(*picture_,
-                        {0, 0, toPixels(picture_->width()), toPixels(picture_->height())});
+    painter.drawPicture(
+        *picture_, {0, 0, toPixels(picture_->width(), dpi_), toPixels(picture_->height(), dpi_)});
   }
   paintChildren(painter);
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,6 +50,11 @@ class Form : public Container {
   void setHeight(Twips v);
   PixelRect screenPixels() const;
   PixelRect clientPixels() const override;
+
+  // The density of the screen the form is shown on, given by its host (96 until then). Every
+  // twip becomes pixels at this density; a change lays the window out again from its twips.
+  int dpi() const { return dpi_; }
+  void setDpi(int dpi);
   Form* owningForm() override { return this; }
 
   bool visible() const { return visible_; }
@@ -75,6 +82,17 @@ class Form : public Container {
   void mouseDown(MouseButton button, int shift, Twips x, Twips y);
   void mouseUp(MouseButton button, int shift, Twips x, Twips y);
   Control* captured() const { return capture_; }
+  // A left press, release and click on a control wherever the pointer is, as a left click in
+  // its middle would deliver them; nothing while a mouse button is held.
+  void click(Control& target);
+
+  // Work to run from the event loop rather than inside the caller (a screen reader's request
+  // must return before the program may end): queued here, run by the host.
+  void post(std::function<void()> work);
+  void runPosted();
+  // Controls whose accessible name changed since the host last asked, oldest first.
+  void noteRenamed(const Control& control);
+  std::vector<const Control*> takeRenamed();
 
   // Background, the form picture at natural size from the top-left corner, then the controls.
   void paint(Painter& painter) const;
@@ -83,18 +101,22 @@ class Form : public Container {
  private:
   void own(std::unique_ptr<Control> control, Container& parent);
   void applyBounds() const;
+  void fitAutoSizedLabels() const;
   MouseEvent eventFor(const Control& control, MouseButton button, int shift, Twips x,
                       Twips y) const;
 
   std::vector<std::unique_ptr<Control>> controls_;
   NativeWindow* native_ = nullptr;
   Twips left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  int dpi_ = kDesignDpi;
   bool visible_ = false;
   std::u16string caption_;
   PictureRef picture_, icon_;
   Colour backColour_ = kButtonFace;
   Control* capture_ = nullptr;
   unsigned buttonsDown_ = 0;
+  std::deque<std::function<void()>> posted_;
+  std::vector<const Control*> renamed_;
 };
 
 // A control array: elements of one kind under one name, told apart by a 16-bit index.

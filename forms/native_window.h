@@ -19,6 +19,8 @@ class NativeWindow {
   // The window system's handle (an HWND, an X window id).
   virtual std::intptr_t handle() const = 0;
   virtual TextMeasurer& measurer() = 0;
+  // The form has posted work (Form::post): the event loop should run it soon.
+  virtual void workPosted() {}
 };
 
 }  // namespace forms

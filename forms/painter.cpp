@@ -4,8 +4,8 @@
 
 namespace forms {
 
-int Font::pixelSize() const {
-  return static_cast<int>(std::nearbyint(size * 96.0 / 72.0));
+int Font::pixelSize(int dpi) const {
+  return static_cast<int>(std::nearbyint(static_cast<double>(size) * dpi / 72.0));
 }
 
 }  // namespace forms

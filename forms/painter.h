@@ -15,8 +15,9 @@ struct Font {
   int weight = 400;
   bool italic = false, underline = false, strikethrough = false;
   int charset = 0;
-  // The em height in pixels at 96 dots per inch: 9.75 pt is 13 px, 36 pt is 48 px.
-  int pixelSize() const;
+  // The em height in pixels, round(points * dpi / 72) with ties to even: 9.75 pt is 13 px at
+  // 96 dpi and 20 px at 144 dpi, 36 pt is 48 px and 72 px.
+  int pixelSize(int dpi) const;
   bool operator==(const Font&) const = default;
 };
 
@@ -32,6 +33,12 @@ class TextMeasurer {
   virtual ~TextMeasurer() = default;
   // The extent of a caption on one line per line feed, without wrapping.
   virtual PixelSize measureText(std::u16string_view text, const Font& font) = 0;
+  // The density that fonts are sized for; the form sets its own before it measures or paints.
+  int dpi() const { return dpi_; }
+  void setDpi(int dpi) { dpi_ = dpi; }
+
+ private:
+  int dpi_ = kDesignDpi;
 };
 
 class Painter : public TextMeasurer {

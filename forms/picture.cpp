@@ -33,7 +33,7 @@ std::optional<Size> jpegSize(std::span<const std::uint8_t> b) {
       int height = (b[at + 5] << 8) | b[at + 6];
       int width = (b[at + 7] << 8) | b[at + 8];
       if (width == 0 || height == 0) return {};
-      return Size{pointerToTwips(width), pointerToTwips(height)};
+      return Size{pointerToTwips(width, kDesignDpi), pointerToTwips(height, kDesignDpi)};
     }
     if (length < 2) return {};
     at += 2 + length;
@@ -55,7 +55,7 @@ std::optional<Size> metafileSize(std::span<const std::uint8_t> b) {
 std::optional<Size> iconSize(std::span<const std::uint8_t> b) {
   if (b.size() < 22 || le16(b, 0) != 0 || le16(b, 2) != 1 || le16(b, 4) == 0) return {};
   int width = b[6] ? b[6] : 256, height = b[7] ? b[7] : 256;
-  return Size{pointerToTwips(width), pointerToTwips(height)};
+  return Size{pointerToTwips(width, kDesignDpi), pointerToTwips(height, kDesignDpi)};
 }
 
 }  // namespace
@@ -74,8 +74,8 @@ std::shared_ptr<const Picture> Picture::fromBytes(PictureKind kind,
       size = iconSize(bytes);
       break;
   }
-  if (!size || size->width > pointerToTwips(kMaxPicturePixels) ||
-      size->height > pointerToTwips(kMaxPicturePixels))
+  if (!size || size->width > pointerToTwips(kMaxPicturePixels, kDesignDpi) ||
+      size->height > pointerToTwips(kMaxPicturePixels, kDesignDpi))
     throw RuntimeError(481, "Invalid picture");
   return std::shared_ptr<const Picture>(new Picture(kind, bytes, size->width, size->height));
 }

@@ -25,9 +25,18 @@ PixelRect intersect(const PixelRect& a, const PixelRect& b) {
   return {x0, y0, x1 - x0, y1 - y0};
 }
 
-int toPixels(Twips twips) {
-  // std::nearbyint rounds ties to even in the default rounding mode.
-  return static_cast<int>(std::nearbyint(static_cast<double>(twips) / kTwipsPerPixel));
+int clampDpi(int dpi) {
+  return std::clamp(dpi, kMinDpi, kMaxDpi);
+}
+
+int toPixels(Twips twips, int dpi) {
+  // std::nearbyint rounds ties to even in the default rounding mode. twips * dpi is exact in a
+  // double, so at 96 dpi the quotient is the same double as twips / 15.
+  return static_cast<int>(std::nearbyint(static_cast<double>(twips) * dpi / kTwipsPerInch));
+}
+
+Twips pointerToTwips(int pixels, int dpi) {
+  return static_cast<Twips>(static_cast<double>(pixels) * kTwipsPerInch / dpi);
 }
 
 Colour defaultSystemColour(Colour c) {

@@ -7,8 +7,14 @@
 
 namespace forms {
 
-using Twips = float;                // single precision, as the layout stores it
-constexpr int kTwipsPerPixel = 15;  // 96 dots per inch
+using Twips = float;  // single precision, as the layout stores it
+constexpr int kTwipsPerInch = 1440;
+// The density the layout and the artwork were designed at: a pixel there is 15 twips.
+constexpr int kDesignDpi = 96;
+constexpr int kTwipsPerPixel = kTwipsPerInch / kDesignDpi;
+// The densities a host accepts from its system; anything outside is taken as the nearest.
+constexpr int kMinDpi = 72, kMaxDpi = 480;
+int clampDpi(int dpi);
 
 struct PixelRect {
   int x = 0, y = 0, width = 0, height = 0;
@@ -22,12 +28,11 @@ struct PixelRect {
 PixelRect unite(const PixelRect& a, const PixelRect& b);
 PixelRect intersect(const PixelRect& a, const PixelRect& b);
 
-// Positions and sizes become pixels by rounding twips/15 to the nearest pixel, ties to even.
-int toPixels(Twips twips);
-// A pointer at pixel x lies at x*15 twips.
-inline Twips pointerToTwips(int pixels) {
-  return static_cast<Twips>(pixels * kTwipsPerPixel);
-}
+// Positions and sizes at a density of dpi dots per inch: round(twips * dpi / 1440), ties to
+// even. At 96 dpi that is twips/15.
+int toPixels(Twips twips, int dpi);
+// A pointer at pixel x lies at x * 1440 / dpi twips; a screen x pixels wide is as many twips.
+Twips pointerToTwips(int pixels, int dpi);
 
 // 0x00BBGGRR, or 0x80000000 + n for system colour n, which the platform resolves.
 using Colour = std::uint32_t;

@@ -22,15 +22,37 @@ int errorNumber(const std::function<void()>& statement) {
 }
 
 TEST(Conversions, PixelsAndClngRoundHalvesToEven) {
-  EXPECT_EQ(forms::toPixels(22.5f), 2);  // 1.5 px
-  EXPECT_EQ(forms::toPixels(37.5f), 2);  // 2.5 px
-  EXPECT_EQ(forms::toPixels(8565), 571);
-  EXPECT_EQ(forms::toPixels(3800), 253);  // 253.33
-  EXPECT_EQ(forms::toPixels(-7.5f), 0);   // -0.5 px
+  EXPECT_EQ(forms::toPixels(22.5f, 96), 2);  // 1.5 px
+  EXPECT_EQ(forms::toPixels(37.5f, 96), 2);  // 2.5 px
+  EXPECT_EQ(forms::toPixels(8565, 96), 571);
+  EXPECT_EQ(forms::toPixels(3800, 96), 253);  // 253.33
+  EXPECT_EQ(forms::toPixels(-7.5f, 96), 0);   // -0.5 px
   EXPECT_EQ(forms::clng(5677.5), 5678);
   EXPECT_EQ(forms::clng(5676.5), 5676);
   EXPECT_EQ(forms::clng(-2.5), -2);
   EXPECT_EQ(errorNumber([] { forms::clng(3e9); }), 6);
+}
+
+TEST(Conversions, PixelsAtOtherDensitiesRoundTheSameWay) {
+  EXPECT_EQ(forms::toPixels(8565, 144), 856);  // 856.5
+  EXPECT_EQ(forms::toPixels(8575, 144), 858);  // 857.5
+  EXPECT_EQ(forms::toPixels(8565, 120), 714);  // 713.75
+  EXPECT_EQ(forms::toPixels(3800, 192), 507);  // 506.67
+  EXPECT_EQ(forms::toPixels(3.75f, 192), 0);   // 0.5 px
+  EXPECT_EQ(forms::toPixels(11.25f, 192), 2);  // 1.5 px
+  EXPECT_EQ(forms::pointerToTwips(1, 192), 7.5f);
+  EXPECT_EQ(forms::pointerToTwips(1, 120), 12.0f);
+  EXPECT_EQ(forms::pointerToTwips(1280, 144), 12800.0f);
+  EXPECT_EQ(forms::pointerToTwips(571, 96), 8565.0f);
+  EXPECT_EQ(forms::clampDpi(48), 72);
+  EXPECT_EQ(forms::clampDpi(960), 480);
+  EXPECT_EQ(forms::clampDpi(144), 144);
+  forms::Font ming{u"新細明體", 9.75f, 700};
+  EXPECT_EQ(ming.pixelSize(96), 13);
+  EXPECT_EQ(ming.pixelSize(144), 20);  // 19.5
+  ming.size = 26.25f;
+  EXPECT_EQ(ming.pixelSize(144), 52);  // 52.5
+  EXPECT_EQ(ming.pixelSize(120), 44);  // 43.75
 }
 
 TEST(Conversions, IntegerArithmeticOverflowsAtSixteenBits) {

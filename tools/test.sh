@@ -73,12 +73,22 @@ fi
 stage deps bash tests/tools/deps_test.sh
 count deps
 
-for e2e in tests/e2e/x11/run.sh tests/e2e/wine/run.sh; do
+for e2e in tests/e2e/x11/run.sh tests/e2e/wine/run.sh tests/e2e/atspi/run.sh \
+           tests/e2e/wine/a11y/run.sh; do
   [ -f "$e2e" ] || continue
-  name=e2e-$(basename "$(dirname "$e2e")")
+  name=e2e-$(dirname "${e2e#tests/e2e/}" | tr / -)
   stage "$name" bash "$e2e"
   count "$name"
 done
+
+if [ -f tests/e2e/x11/density.sh ]; then
+  stage e2e-x11-density bash tests/e2e/x11/density.sh
+  count e2e-x11-density
+fi
+if [ -f tests/e2e/wine/density.sh ]; then
+  stage e2e-wine-density bash tests/e2e/wine/density.sh
+  count e2e-wine-density
+fi
 
 # Robustness: each fuzz harness for 30 s (two side by side), 40 soak runs of the Linux program,
 # and the X11 end-to-end suite once more against the sanitizer build made above.

@@ -107,6 +107,9 @@ LOMA_Frm::LOMA_Frm() {
       Builder builder{*this, pictures};
       std::visit([&](const auto& d) { builder(d, *containers.at(design.container), design); },
                  design.kind);
+      const AccessibleDesign& a = design.accessible;
+      builder.control->setAccessible(
+          {std::u16string(a.description), std::string(a.partOf), a.announced});
       if (auto* box = dynamic_cast<forms::PictureBox*>(builder.control))
         containers[design.name] = box;
     }

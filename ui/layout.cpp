@@ -46,7 +46,8 @@ const std::array<ControlDesign, 12> kControlDesigns{{
      4560,
      990,
      LabelDesign{u"t", kYellow, forms::kWindowBackground, kMingMedium, Alignment::Center,
-                 BackStyle::Transparent, false, BorderStyle::None, 3}},
+                 BackStyle::Transparent, false, BorderStyle::None, 3},
+     AccessibleDesign{{}, {}, /*announced=*/true}},
     {"Image2",
      {},
      "",
@@ -54,7 +55,8 @@ const std::array<ControlDesign, 12> kControlDesigns{{
      3060,
      4905,
      360,
-     ImageDesign{Asset::CountdownNotice, true, BorderStyle::None}},
+     ImageDesign{Asset::CountdownNotice, true, BorderStyle::None},
+     AccessibleDesign{u"時間倒數到 0 關閉啓動器", {}, false}},
     {"ShowEndTime",
      {},
      "",
@@ -67,7 +69,8 @@ const std::array<ControlDesign, 12> kControlDesigns{{
     {"ComBT", 0, "", 645, 1545, 2385, 1275,
      LabelDesign{u"關閉", kYellow, forms::kWindowBackground, kMingLarge, Alignment::Center,
                  BackStyle::Transparent, false, BorderStyle::FixedSingle, 1}},
-    {"BasePic", 0, "", 420, 4185, 1020, 540, ImageDesign{{}, true, BorderStyle::None}},
+    {"BasePic", 0, "", 420, 4185, 1020, 540, ImageDesign{{}, true, BorderStyle::None},
+     AccessibleDesign{{}, "ComBT", false}},  // the close button's face
     {"Image3", {}, "", 3000, 1545, 5025, 1275, ImageDesign{{}, true, BorderStyle::None}},
     {"Image1",
      {},
@@ -76,7 +79,8 @@ const std::array<ControlDesign, 12> kControlDesigns{{
      450,
      7380,
      1110,
-     ImageDesign{Asset::TitleBanner, true, BorderStyle::None}},
+     ImageDesign{Asset::TitleBanner, true, BorderStyle::None},
+     AccessibleDesign{u"ZAVRO Fi 診斷系統啓動器", {}, false}},
 }};
 
 }  // namespace ui

@@ -46,12 +46,20 @@ struct TimerDesign {
   bool enabled;
 };
 
+// What a screen reader is told beyond the control's kind and properties.
+struct AccessibleDesign {
+  std::u16string_view description;  // an image's text; without one it is decoration
+  std::string_view partOf;          // drawn as part of this array's element of the same index
+  bool announced = false;           // read out when the window first shows
+};
+
 struct ControlDesign {
   std::string_view name;
   std::optional<std::int16_t> index;
   std::string_view container;  // "" for the window itself
   forms::Twips left, top, width, height;
   std::variant<LabelDesign, ImageDesign, PictureBoxDesign, TimerDesign> kind;
+  AccessibleDesign accessible = {};
 };
 
 struct WindowDesign {

@@ -1,5 +1,7 @@
 #include "platform/headless/host.h"
 
+#include "forms/accessibility.h"
+
 namespace platform::headless {
 
 void Host::deliver(const std::function<void()>& event) {
@@ -8,7 +10,24 @@ void Host::deliver(const std::function<void()>& event) {
     event();
   } catch (const forms::Terminated&) {
     ended_ = true;
+    return;  // the process is gone: nothing more is reported
   }
+  reportNameChanges();
+}
+
+void Host::reportNameChanges() {
+  if (!form_) return;
+  std::vector<const forms::Control*> renamed = form_->takeRenamed();
+  if (renamed.empty()) return;
+  auto nodes = forms::accessibleNodes(*form_);
+  for (const forms::Control* c : renamed) {
+    int i = forms::nodeIndexOf(nodes, c);
+    if (i >= 0) nameChanges_.push_back({c, nodes[static_cast<std::size_t>(i)].name});
+  }
+}
+
+void Host::runPosted() {
+  deliver([&] { form_->runPosted(); });
 }
 
 void Host::pumpTimers() {
@@ -98,7 +117,9 @@ void Host::attach(forms::Form& form) {
   timer_ = form.timer();
   // The window is created now, and its timer runs from its creation.
   if (timer_) schedule_.emplace(now_, timer_->interval());
+  form.setDpi(dpi);
   form.attach(this);
+  form.takeRenamed();  // the designed captions are no change
 }
 
 void Host::reportUnhandled(const forms::RuntimeError& error) {

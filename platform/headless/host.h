@@ -26,6 +26,12 @@ struct SetWindowPosCall {
   forms::PixelRect boundsBefore;  // the native window just before the call
 };
 
+// A name change as a host reports it to screen readers: after the event, with the repaint.
+struct NameChange {
+  const forms::Control* control;
+  std::u16string name;
+};
+
 struct ShellCall {
   std::u16string path;
   int windowStyle;
@@ -37,6 +43,7 @@ class Host : public platform::Host, private forms::NativeWindow {
 
   // What the platform reports and does; set by the test.
   forms::Twips screenWidthTwips = 1920 * forms::kTwipsPerPixel;
+  int dpi = forms::kDesignDpi;  // the screen's density, given to the form when it attaches
   bool screenWidthFails = false;
   FakeDrive drive;
   std::optional<forms::RuntimeError> shellFailure;  // every start raises this
@@ -60,6 +67,8 @@ class Host : public platform::Host, private forms::NativeWindow {
   void release(forms::MouseButton button, forms::Twips x, forms::Twips y);
   void click(forms::Twips x, forms::Twips y);
   void closeByWindowSystem();
+  // The event loop's turn for work the form posted (a screen reader's default action).
+  void runPosted();
 
   // How the program stands.
   bool ended() const { return ended_; }
@@ -71,6 +80,8 @@ class Host : public platform::Host, private forms::NativeWindow {
   std::int64_t now() const { return now_; }
   std::int64_t ticksDelivered() const { return schedule_ ? schedule_->ticks() : 0; }
   RecordingPainter& painter() { return painter_; }
+  const std::vector<NameChange>& reportedNameChanges() const { return nameChanges_; }
+  int postedSignals() const { return postedSignals_; }
   // Paints the whole form onto the recording painter and returns what it drew.
   const std::vector<PaintOp>& paint();
 
@@ -93,6 +104,8 @@ class Host : public platform::Host, private forms::NativeWindow {
   void invalidate(const forms::PixelRect&) override {}
   std::intptr_t handle() const override { return kWindowHandle; }
   forms::TextMeasurer& measurer() override { return painter_; }
+  void workPosted() override { ++postedSignals_; }
+  void reportNameChanges();
 
   forms::Form* form_ = nullptr;
   forms::Timer* timer_ = nullptr;
@@ -106,6 +119,8 @@ class Host : public platform::Host, private forms::NativeWindow {
   bool visible_ = false;
   double nextTaskId_ = 1000;
   RecordingPainter painter_;
+  std::vector<NameChange> nameChanges_;
+  int postedSignals_ = 0;
 };
 
 }  // namespace platform::headless

@@ -5,7 +5,7 @@
 namespace platform::headless {
 
 forms::PixelSize RecordingPainter::measureText(std::u16string_view text, const forms::Font& font) {
-  int em = font.pixelSize();
+  int em = font.pixelSize(dpi());
   int widest = 0, line = 0, lines = 1;
   for (char16_t c : text) {
     if (c == u'\n') {

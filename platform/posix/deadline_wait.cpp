@@ -32,23 +32,28 @@ DeadlineWait::~DeadlineWait() {
 }
 
 void DeadlineWait::wait(int fd, std::optional<std::int64_t> deadlineNs) {
+  std::vector<pollfd> fds{{fd, POLLIN, 0}};
+  wait(fds, deadlineNs);
+}
+
+void DeadlineWait::wait(std::vector<pollfd>& fds, std::optional<std::int64_t> deadlineNs) {
   if (timer_ < 0) {
     // No timer descriptor to be had: a relative timeout, which is late only after a stop.
-    pollfd only{fd, POLLIN, 0};
     timespec left = toTimespec(std::max<std::int64_t>(0, deadlineNs.value_or(0) - monotonicNs()));
-    ppoll(&only, 1, deadlineNs ? &left : nullptr, nullptr);
+    ppoll(fds.data(), fds.size(), deadlineNs ? &left : nullptr, nullptr);
     return;
   }
   // An expiry of zero would disarm the timer: a deadline at or before the clock's start is due.
   itimerspec expiry{};
   if (deadlineNs) expiry.it_value = toTimespec(std::max<std::int64_t>(1, *deadlineNs));
   timerfd_settime(timer_, TFD_TIMER_ABSTIME, &expiry, nullptr);
-  pollfd fds[2] = {{fd, POLLIN, 0}, {timer_, POLLIN, 0}};
-  poll(fds, 2, -1);
-  if (fds[1].revents & POLLIN) {
+  fds.push_back({timer_, POLLIN, 0});
+  poll(fds.data(), fds.size(), -1);
+  if (fds.back().revents & POLLIN) {
     std::uint64_t expirations = 0;
     [[maybe_unused]] ssize_t n = read(timer_, &expirations, sizeof expirations);
   }
+  fds.pop_back();
 }
 
 }  // namespace platform::posix

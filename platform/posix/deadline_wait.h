@@ -1,8 +1,11 @@
 // POSIX backend: waiting for a descriptor until an absolute point on the monotonic clock.
 #pragma once
 
+#include <poll.h>
+
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace platform::posix {
 
@@ -19,6 +22,8 @@ class DeadlineWait {
   // Returns when `fd` has something to read, or once CLOCK_MONOTONIC reaches `deadlineNs`
   // (never, when there is none), or when a signal interrupts the wait.
   void wait(int fd, std::optional<std::int64_t> deadlineNs);
+  // The same for several descriptors; each one's revents tells what it has.
+  void wait(std::vector<pollfd>& fds, std::optional<std::int64_t> deadlineNs);
 
  private:
   int timer_ = -1;  // a timerfd armed with an absolute expiry

@@ -1,7 +1,6 @@
 // Win32 platform: GDI painter (see gdi_painter.h).
 #include "platform/win32/gdi_painter.h"
 
-#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -48,7 +47,8 @@ GdiPainter::~GdiPainter() {
   for (auto& [key, picture] : pictures_) {
     if (picture) picture->Release();
   }
-  for (auto& [font, handle] : fonts_) DeleteObject(handle);
+  for (auto& made : fonts_) DeleteObject(made.handle);
+  for (auto& [key, bitmap] : stretched_) DeleteObject(bitmap);
   DeleteDC(screen_);
 }
 
@@ -76,6 +76,18 @@ void GdiPainter::drawPicture(const forms::Picture& picture, const forms::PixelRe
   OLE_XSIZE_HIMETRIC width = 0;
   OLE_YSIZE_HIMETRIC height = 0;
   if (!p || FAILED(p->get_Width(&width)) || FAILED(p->get_Height(&height))) return;
+  SHORT type = PICTYPE_UNINITIALIZED;
+  if (picture.kind() == forms::PictureKind::Bitmap && SUCCEEDED(p->get_Type(&type)) &&
+      type == PICTYPE_BITMAP) {
+    if (HBITMAP bitmap = stretchedBitmap(picture, p, rect.width, rect.height)) {
+      HDC source = CreateCompatibleDC(dc_);
+      HGDIOBJ previous = SelectObject(source, bitmap);
+      BitBlt(dc_, rect.x, rect.y, rect.width, rect.height, source, 0, 0, SRCCOPY);
+      SelectObject(source, previous);
+      DeleteDC(source);
+      return;
+    }
+  }
   // Render changes the mapping mode for a metafile; the DC is given back as it was.
   int saved = SaveDC(dc_);
   SetStretchBltMode(dc_, HALFTONE);  // a resampled bitmap, not dropped rows and columns
@@ -119,14 +131,14 @@ forms::PixelSize GdiPainter::measureText(std::u16string_view text, const forms::
 }
 
 HFONT GdiPainter::fontFor(const forms::Font& font) {
-  for (const auto& [known, handle] : fonts_) {
-    if (known == font) return handle;
+  // The em height in pixels at the form's density: 13 px for 9.75 pt at 96 dpi, 20 at 144.
+  int pixels = font.pixelSize(dpi());
+  for (const auto& made : fonts_) {
+    if (made.font == font && made.pixels == pixels) return made.handle;
   }
   Typeface typeface = typefaces_.resolve(screen_, font.name, font.charset);
   LOGFONTW lf{};
-  // The em height in pixels: points at the screen's dots per inch (96 for this program).
-  int dpi = GetDeviceCaps(screen_, LOGPIXELSY);
-  lf.lfHeight = -static_cast<LONG>(std::nearbyint(static_cast<double>(font.size) * dpi / 72.0));
+  lf.lfHeight = -pixels;
   lf.lfWeight = font.weight;
   lf.lfItalic = font.italic;
   lf.lfUnderline = font.underline;
@@ -138,8 +150,29 @@ HFONT GdiPainter::fontFor(const forms::Font& font) {
   lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
   typeface.face.copy(lf.lfFaceName, LF_FACESIZE - 1);
   HFONT handle = CreateFontIndirectW(&lf);
-  fonts_.emplace_back(font, handle);
+  fonts_.push_back({font, pixels, handle});
   return handle;
+}
+
+HBITMAP GdiPainter::stretchedBitmap(const forms::Picture& picture, IPicture* p, int width,
+                                    int height) {
+  auto [it, added] = stretched_.try_emplace({picture.bytes().data(), width, height}, nullptr);
+  if (!added) return it->second;
+  OLE_XSIZE_HIMETRIC w = 0;
+  OLE_YSIZE_HIMETRIC h = 0;
+  p->get_Width(&w);
+  p->get_Height(&h);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc_, width, height);
+  if (!bitmap) return nullptr;
+  HDC target = CreateCompatibleDC(dc_);
+  HGDIOBJ previous = SelectObject(target, bitmap);
+  SetStretchBltMode(target, HALFTONE);  // a resampled bitmap, not dropped rows and columns
+  SetBrushOrgEx(target, 0, 0, nullptr);
+  p->Render(target, 0, 0, width, height, 0, h, w, -h, nullptr);
+  SelectObject(target, previous);
+  DeleteDC(target);
+  it->second = bitmap;
+  return bitmap;
 }
 
 IPicture* GdiPainter::pictureFor(const forms::Picture& picture) {

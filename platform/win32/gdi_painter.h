@@ -3,8 +3,9 @@
 // Implements: forms::Painter. Fills and frames with solid brushes; pictures (JPEG bitmaps,
 // placeable metafiles, icons) decoded once each by OleLoadPicture and drawn with
 // IPicture::Render; text with DrawTextW, transparent, in fonts made from the layout's
-// description at the screen's dpi. Measures text in a memory DC of the screen when no target
-// is set, so auto-sized labels can fit their captions before the first paint.
+// description at the form's density (CreateFontIndirectW with the em height in pixels
+// there). Measures text in a memory DC of the screen when no target is set, so auto-sized
+// labels can fit their captions before the first paint.
 #pragma once
 
 #include "platform/win32/win32_api.h"
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -44,13 +46,22 @@ class GdiPainter final : public forms::Painter {
   bool visible(const forms::PixelRect& rect) const;
   HFONT fontFor(const forms::Font& font);
   IPicture* pictureFor(const forms::Picture& picture);
+  // A bitmap picture resampled once to a size, so that a repaint of part of it copies the same
+  // pixels as a whole paint: resampling within a clip leaves seams where the parts meet.
+  HBITMAP stretchedBitmap(const forms::Picture& picture, IPicture* p, int width, int height);
 
   HDC screen_;
   HDC dc_;
   Typefaces typefaces_;
-  std::vector<std::pair<forms::Font, HFONT>> fonts_;
+  struct MadeFont {
+    forms::Font font;
+    int pixels;  // the em height it was made at
+    HFONT handle;
+  };
+  std::vector<MadeFont> fonts_;
   // Keyed by the embedded bytes: pictures are immutable, and shared ones share their bytes.
   std::map<const std::uint8_t*, IPicture*> pictures_;
+  std::map<std::tuple<const std::uint8_t*, int, int>, HBITMAP> stretched_;
 };
 
 }  // namespace platform::win32

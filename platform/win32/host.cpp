@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/win32/density.h"
 #include "platform/win32/file_lookup.h"
+#include "platform/win32/icon_scaling.h"
 #include "platform/win32/process_start.h"
 #include "platform/win32/text.h"
 #include "resource_ids.h"
@@ -16,8 +18,12 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"LOMA_Frm";
 constexpr wchar_t kProgramTitle[] = L"LOMA";
+constexpr UINT kRunPosted = WM_APP + 1;  // the form has posted work
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 constexpr DWORD CREATE_WAITABLE_TIMER_HIGH_RESOLUTION = 0x2;
+#endif
+#ifndef WM_DPICHANGED
+constexpr UINT WM_DPICHANGED = 0x02E0;
 #endif
 
 std::int64_t nowMs() {
@@ -51,8 +57,10 @@ Host::~Host() {
 }
 
 forms::Twips Host::screenWidth() {
-  // DPI-unaware (see the manifest): the screen is measured at 96 dpi, 15 twips a pixel.
-  return static_cast<forms::Twips>(GetSystemMetrics(SM_CXSCREEN) * forms::kTwipsPerPixel);
+  // Aware of densities (see the manifest), the primary screen is measured in device pixels,
+  // each 1440/dpi twips at the form's density.
+  int dpi = form_ ? form_->dpi() : windowDpi(nullptr);
+  return forms::pointerToTwips(GetSystemMetrics(SM_CXSCREEN), dpi);
 }
 
 std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter, std::int32_t x,
@@ -99,6 +107,9 @@ void Host::attach(forms::Form& form) {
   CreateWindowExW(0, kWindowClass, caption.c_str(), WS_POPUP, r.x, r.y, r.width, r.height, nullptr,
                   nullptr, instance_, this);
   if (!hwnd_) throw forms::RuntimeError(7, "Out of memory");
+  // The density of the monitor the window was created on; attaching lays the form out at it.
+  form.setDpi(windowDpi(hwnd_));
+  setIcons(form.dpi());
 
   // The form's timer runs from the creation of its window.
   if (formTimer_) {
@@ -144,6 +155,12 @@ void Host::applyBounds(const forms::PixelRect& screenPixels) {
 void Host::applyVisible(bool visible) {
   ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
   if (visible) UpdateWindow(hwnd_);  // the first picture at once, not after the next tick
+  if (visible && !shown_) AccessibilityServer::announce(hwnd_, *form_);
+  shown_ = shown_ || visible;
+}
+
+void Host::workPosted() {
+  PostMessageW(hwnd_, kRunPosted, 0, 0);
 }
 
 void Host::invalidate(const forms::PixelRect& clientPixels) {
@@ -200,6 +217,14 @@ LRESULT Host::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       onDestroy();
       return 0;
+    case WM_GETOBJECT:
+      return onGetObject(wParam, lParam);
+    case kRunPosted:
+      form_->runPosted();
+      return 0;
+    case WM_DPICHANGED:
+      onDpiChanged(wParam);
+      return 0;
     default:
       return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
@@ -233,15 +258,17 @@ void Host::onPaint() {
 void Host::onButtonDown(forms::MouseButton button, WPARAM wParam, LPARAM lParam) {
   // The release comes to this window wherever the pointer is by then.
   SetCapture(hwnd_);
-  form_->mouseDown(button, shiftState(wParam), forms::pointerToTwips(GET_X_LPARAM(lParam)),
-                   forms::pointerToTwips(GET_Y_LPARAM(lParam)));
+  int dpi = form_->dpi();
+  form_->mouseDown(button, shiftState(wParam), forms::pointerToTwips(GET_X_LPARAM(lParam), dpi),
+                   forms::pointerToTwips(GET_Y_LPARAM(lParam), dpi));
 }
 
 void Host::onButtonUp(forms::MouseButton button, WPARAM wParam, LPARAM lParam) {
   // The mouse is given back before the handlers run: a click may end the program or raise.
   if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) ReleaseCapture();
-  form_->mouseUp(button, shiftState(wParam), forms::pointerToTwips(GET_X_LPARAM(lParam)),
-                 forms::pointerToTwips(GET_Y_LPARAM(lParam)));
+  int dpi = form_->dpi();
+  form_->mouseUp(button, shiftState(wParam), forms::pointerToTwips(GET_X_LPARAM(lParam), dpi),
+                 forms::pointerToTwips(GET_Y_LPARAM(lParam), dpi));
 }
 
 // After a sleep every tick that fell due meanwhile runs at once, in order, and the window is
@@ -258,9 +285,40 @@ void Host::onClose() {
   DestroyWindow(hwnd_);
 }
 
+LRESULT Host::onGetObject(WPARAM wParam, LPARAM lParam) {
+  if (!a11y_) a11y_ = std::make_unique<AccessibilityServer>(*form_);
+  if (!a11y_->answers(lParam)) return DefWindowProcW(hwnd_, WM_GETOBJECT, wParam, lParam);
+  return a11y_->getObject(hwnd_, wParam);
+}
+
 void Host::onDestroy() {
   hwnd_ = nullptr;
   PostQuitMessage(0);
+}
+
+// The window moved to a monitor of another density, or the scale was changed in the settings.
+// The suggested rectangle is not taken: the form lays itself out again from its unchanged twips
+// (through applyBounds: SetWindowPos without z-order or activation) and repaints. No handler
+// of the launcher runs.
+void Host::onDpiChanged(WPARAM wParam) {
+  int dpi = forms::clampDpi(LOWORD(wParam));
+  form_->setDpi(dpi);
+  setIcons(dpi);
+}
+
+// The icons at the sizes the system shows them at this density, resampled from our one image.
+// At 96 dpi the window has none of its own: the class's icons, loaded as ever, serve.
+void Host::setIcons(int dpi) {
+  const int sizes[2][2] = {{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}};
+  for (const auto& [which, metric] : sizes) {
+    HICON icon = dpi == forms::kDesignDpi
+                     ? nullptr
+                     : scaledIcon(instance_, IDI_APPLICATION_GROUP, metricForDpi(metric, dpi));
+    if (!icon && dpi != forms::kDesignDpi) continue;
+    auto previous = reinterpret_cast<HICON>(SendMessageW(
+        hwnd_, WM_SETICON, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(icon)));
+    if (previous) DestroyIcon(previous);
+  }
 }
 
 void Host::deliverDueTicks() {
@@ -271,6 +329,7 @@ void Host::deliverDueTicks() {
     dispatch(*this, [&] {
       if (formTimer_->onTimer) formTimer_->onTimer(*formTimer_);
     });
+    AccessibilityServer::reportNameChanges(hwnd_, *form_);  // after the handler, not the last
   }
   armTimer();
 }

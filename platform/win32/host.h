@@ -4,19 +4,23 @@
 // window. One window class, one window procedure, one small handler per message (the classic
 // scratch program). Painting is double-buffered through the GDI painter; mouse presses of any
 // button are captured to the window and routed through the forms runtime; the form's timer
-// ticks on its absolute schedule from a waitable timer that the message loop waits on. Also
-// SetWindowPos, the screen's width, Terminate as ExitProcess and the unhandled-error message
-// box. File lookup and program start live in file_lookup.cpp and process_start.cpp.
+// ticks on its absolute schedule from a waitable timer that the message loop waits on. The
+// form's density is the monitor's (WM_DPICHANGED lays the window out again from its twips and
+// gives it icons of the new size). Also SetWindowPos, the screen's width, Terminate as
+// ExitProcess and the unhandled-error message box. File lookup and program start live in
+// file_lookup.cpp and process_start.cpp.
 #pragma once
 
 #include "platform/win32/win32_api.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <utility>
 
 #include "forms/tick_schedule.h"
 #include "platform/win32/gdi_painter.h"
+#include "platform/win32/msaa.h"
 
 namespace platform::win32 {
 
@@ -48,6 +52,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   void invalidate(const forms::PixelRect& clientPixels) override;
   std::intptr_t handle() const override { return reinterpret_cast<std::intptr_t>(hwnd_); }
   forms::TextMeasurer& measurer() override { return painter_; }
+  void workPosted() override;
 
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -57,6 +62,9 @@ class Host : public platform::Host, private forms::NativeWindow {
   void onResume();
   void onClose();
   void onDestroy();
+  LRESULT onGetObject(WPARAM wParam, LPARAM lParam);
+  void onDpiChanged(WPARAM wParam);
+  void setIcons(int dpi);
 
   void deliverDueTicks();
   void armTimer();
@@ -69,6 +77,8 @@ class Host : public platform::Host, private forms::NativeWindow {
   HANDLE tickTimer_;
   bool reporting_ = false;  // the error box is up: nothing reaches the forms runtime any more
   GdiPainter painter_;
+  bool shown_ = false;
+  std::unique_ptr<AccessibilityServer> a11y_;  // from the first screen reader's question
 };
 
 }  // namespace platform::win32

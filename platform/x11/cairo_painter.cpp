@@ -46,7 +46,7 @@ Surface iconSurface(std::span<const std::uint8_t> bytes) {
 CairoPainter::CairoPainter(int width, int height)
     : pango_(pango_font_map_create_context(embeddedFontMap())) {
   fixFontOptions(pango_);
-  pango_cairo_context_set_resolution(pango_, 96.0);
+  pango_cairo_context_set_resolution(pango_, forms::kDesignDpi);
   layout_ = pango_layout_new(pango_);
   resize(width, height);
 }
@@ -165,10 +165,16 @@ void CairoPainter::copyRaster(cairo_surface_t* raster, const forms::PixelRect& r
 }
 
 void CairoPainter::prepareLayout(std::u16string_view text, const forms::Font& font) {
+  // Glyphs are rasterised at the density's own pixel size, never scaled afterwards.
+  if (pango_cairo_context_get_resolution(pango_) != static_cast<double>(dpi())) {
+    pango_cairo_context_set_resolution(pango_, dpi());
+    pango_layout_context_changed(layout_);
+  }
   PangoFontDescription* description = pango_font_description_new();
   std::string family = forms::toUtf8(font.name);
   pango_font_description_set_family(description, family.c_str());
-  pango_font_description_set_absolute_size(description, font.pixelSize() * double(PANGO_SCALE));
+  pango_font_description_set_absolute_size(description,
+                                           font.pixelSize(dpi()) * double(PANGO_SCALE));
   pango_font_description_set_weight(description, static_cast<PangoWeight>(font.weight));
   pango_font_description_set_style(description,
                                    font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);

@@ -3,15 +3,26 @@
 find_package(X11 REQUIRED COMPONENTS Xext Xrandr Xrender)
 include(GNUInstallDirs)
 
+# The screen's density from the resource database; tested without a display.
+add_library(loma_x11_density STATIC platform/x11/density.cpp)
+target_link_libraries(loma_x11_density PUBLIC loma_forms X11::X11)
+
 add_executable(loma
   platform/x11/main.cpp platform/x11/host.cpp platform/x11/presenter.cpp
-  platform/x11/message_box.cpp platform/x11/window_manager.cpp platform/x11/monitor.cpp)
+  platform/x11/message_box.cpp platform/x11/window_manager.cpp platform/x11/monitor.cpp
+  platform/x11/a11y_status.cpp platform/x11/atk_bridge.cpp)
+# Screen readers: ATK, its AT-SPI bridge and libdbus are loaded at run time, only when the
+# session's accessibility is on; their headers are all the build takes from them.
+pkg_check_modules(LOMA_A11Y REQUIRED atk atk-bridge-2.0 dbus-1 gobject-2.0)
+target_include_directories(loma PRIVATE ${LOMA_A11Y_INCLUDE_DIRS})
+pkg_check_modules(LOMA_GLIB REQUIRED IMPORTED_TARGET gobject-2.0 glib-2.0)
+target_link_libraries(loma PRIVATE PkgConfig::LOMA_GLIB ${CMAKE_DL_LIBS})
 # Libraries that only loma uses are linked in (the C++ runtime, RandR, TurboJPEG in the paint
 # library): each shared object costs page faults and relocations at every start. RandR's
 # archive needs Xrender and Xext, which Cairo loads anyway.
 find_library(LOMA_XRANDR NAMES libXrandr.a Xrandr)
 target_link_libraries(loma PRIVATE
-  loma_system loma_x11_paint loma_posix ${LOMA_XRANDR} X11::Xrender X11::Xext X11::X11)
+  loma_system loma_x11_paint loma_x11_density loma_posix ${LOMA_XRANDR} X11::Xrender X11::Xext X11::X11)
 target_link_options(loma PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed -Wl,-O1)
 
 # What the Windows program file carries as its icon and version block, a Linux desktop finds in

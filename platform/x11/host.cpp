@@ -7,10 +7,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/posix/file_lookup.h"
 #include "platform/posix/process_start.h"
+#include "platform/x11/a11y_status.h"
+#include "platform/x11/atk_bridge.h"
 #include "platform/x11/cairo_painter.h"
+#include "platform/x11/density.h"
 #include "platform/x11/icon_decoder.h"
 #include "platform/x11/message_box.h"
 #include "platform/x11/monitor.h"
@@ -45,11 +49,12 @@ bool Host::open() {
   }
   atoms_ = std::make_unique<Atoms>(Atoms::intern(display_));
   monitor_ = primaryMonitor(display_);
+  dpi_ = screenDpi(display_);
   return true;
 }
 
 forms::Twips Host::screenWidth() {
-  return static_cast<forms::Twips>(monitor_.width * forms::kTwipsPerPixel);
+  return forms::pointerToTwips(monitor_.width, dpi_);
 }
 
 std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter, std::int32_t,
@@ -90,6 +95,7 @@ forms::PixelRect Host::onMonitor(forms::PixelRect screenPixels) const {
 void Host::attach(forms::Form& form) {
   form_ = &form;
   timer_ = form.timer();
+  form.setDpi(dpi_);
 
   Window root = DefaultRootWindow(display_);
   bounds_ = onMonitor(form.screenPixels());
@@ -105,8 +111,16 @@ void Host::attach(forms::Form& form) {
   describeWindow(display_, window_, *atoms_, "LOMA", /*takesFocus=*/false);
   setFixedGeometry(display_, window_, bounds_);
   if (form.icon()) {
-    if (auto icon = decodeIcon(form.icon()->bytes()))
-      setIcon(display_, window_, *atoms_, icon->width, icon->height, icon->pixels);
+    // The icon at its own size and, on a denser screen, resampled to that density's size too:
+    // the window manager takes the one that suits it.
+    if (auto icon = decodeIcon(form.icon()->bytes())) {
+      std::vector<ArgbImage> sizes{*icon};
+      int scaled = forms::toPixels(forms::pointerToTwips(icon->width, forms::kDesignDpi), dpi_);
+      if (scaled != icon->width) {
+        if (auto larger = resampleIcon(*icon, scaled, scaled)) sizes.push_back(std::move(*larger));
+      }
+      setIcon(display_, window_, *atoms_, sizes);
+    }
   }
 
   // The surface takes the window's size at the first paint: loading the form may change it.
@@ -168,7 +182,10 @@ int Host::run() {
       onEvent(event);
     }
     deliverDueTicks();
+    form_->runPosted();
+    if (a11y_) a11y_->reportNameChanges();  // with the repaint, after the handlers
     paint();
+    if (!a11yAsked_ && exposed_ && unshown_.empty()) offerToScreenReaders();
     if (XPending(display_)) continue;  // also sends what the handlers asked for
     waitForEvents();
   }
@@ -220,7 +237,7 @@ void Host::onButton(const XEvent& event) {
   // Shift, Ctrl and Alt as the classic Shift argument counts them: 1, 2, 4.
   int shift = ((e.state & ShiftMask) ? 1 : 0) | ((e.state & ControlMask) ? 2 : 0) |
               ((e.state & Mod1Mask) ? 4 : 0);
-  forms::Twips x = forms::pointerToTwips(e.x), y = forms::pointerToTwips(e.y);
+  forms::Twips x = forms::pointerToTwips(e.x, dpi_), y = forms::pointerToTwips(e.y, dpi_);
   if (e.type == ButtonPress)
     form_->mouseDown(button, shift, x, y);
   else
@@ -269,7 +286,25 @@ void Host::waitForEvents() {
   // Until the next tick's point in time: after a stop every overdue tick is due at once.
   std::optional<std::int64_t> deadline;
   if (schedule_ && timer_->enabled()) deadline = schedule_->nextDue() * 1'000'000;
-  wait_.wait(ConnectionNumber(display_), deadline);
+  std::vector<pollfd> fds{{ConnectionNumber(display_), POLLIN, 0}};
+  if (a11y_) {
+    std::int64_t glibMs = a11y_->prepare(fds);
+    if (glibMs >= 0) {
+      std::int64_t glibDue = posix::monotonicNs() + glibMs * 1'000'000;
+      deadline = deadline ? std::min(*deadline, glibDue) : glibDue;
+    }
+  }
+  wait_.wait(fds, deadline);
+  if (a11y_) a11y_->dispatch(fds);
+}
+
+// Once the first frame is on the screen, so that asking costs the first frame nothing: when the
+// session's accessibility is on, the window is offered to screen readers and its status read.
+void Host::offerToScreenReaders() {
+  a11yAsked_ = true;
+  if (!sessionWantsAccessibility()) return;
+  a11y_ = AccessibilityBridge::start(*form_, monitor_.x, monitor_.y);
+  if (a11y_ && form_->visible()) a11y_->announce();
 }
 
 void Host::reportUnhandled(const forms::RuntimeError& error) {
@@ -280,7 +315,7 @@ void Host::reportUnhandled(const forms::RuntimeError& error) {
   std::fprintf(stderr, "%s\n", utf8.c_str());
   std::fflush(stderr);
   // Its own loop: no tick, press or click of the launcher is handled meanwhile.
-  showMessageBox(display_, *atoms_, monitor_, u"LOMA", text);
+  showMessageBox(display_, *atoms_, monitor_, dpi_, u"LOMA", text);
   std::exit(kUnhandledErrorExitCode);
 }
 

@@ -2,7 +2,8 @@
 //
 // Implements: the launcher's one window (no decorations, above other windows, never taking the
 // focus, its names and icon for the window manager), its geometry in pixels from the form's
-// twips on the primary monitor, the screen width of that monitor, SetWindowPos as
+// twips on the primary monitor at the screen's density (Xft.dpi), the screen width of that
+// monitor, SetWindowPos as
 // _NET_WM_STATE_ABOVE plus a map that does not activate, the event loop (exposure with
 // repainting of what changed only, mouse buttons, the window manager's close, the timer on its
 // absolute schedule), Terminate as an immediate exit, and the unhandled-error message.
@@ -25,6 +26,7 @@ union _XEvent;
 
 namespace platform::x11 {
 
+class AccessibilityBridge;
 class CairoPainter;
 class Presenter;
 struct Atoms;
@@ -70,12 +72,14 @@ class Host : public platform::Host, private forms::NativeWindow {
   void paint();
   void waitForEvents();
   void map();
+  void offerToScreenReaders();
   forms::PixelRect onMonitor(forms::PixelRect screenPixels) const;
 
   _XDisplay* display_ = nullptr;
   std::unique_ptr<Atoms> atoms_;
   unsigned long window_ = 0;
   forms::PixelRect monitor_;
+  int dpi_ = forms::kDesignDpi;
   forms::PixelRect bounds_;  // on the screen, in pixels
   bool mapped_ = false;
   bool above_ = false;
@@ -90,6 +94,9 @@ class Host : public platform::Host, private forms::NativeWindow {
   bool exposed_ = false;
   forms::PixelRect stale_;    // the surface no longer matches the form here
   forms::PixelRect unshown_;  // the window does not show the surface here yet
+
+  std::unique_ptr<AccessibilityBridge> a11y_;  // only when the session wants it
+  bool a11yAsked_ = false;
 };
 
 }  // namespace platform::x11

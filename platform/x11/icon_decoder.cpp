@@ -1,6 +1,12 @@
 // X11 backend: implements decoding of palette icons with their AND mask.
 #include "platform/x11/icon_decoder.h"
 
+#include <cairo.h>
+
+#include <algorithm>
+
+#include "platform/x11/surface.h"
+
 namespace platform::x11 {
 namespace {
 
@@ -50,6 +56,55 @@ std::optional<ArgbImage> decodeIcon(std::span<const std::uint8_t> bytes) {
       if (transparent || index >= paletteSize) continue;  // no colour: left clear
       std::uint32_t bgr = le32(image, paletteAt + 4 * index) & 0xFFFFFFu;
       out.pixels[y * w + x] = 0xFF000000u | bgr;  // palette entries are B, G, R, reserved
+    }
+  }
+  return out;
+}
+
+}  // namespace platform::x11
+
+namespace platform::x11 {
+
+std::optional<ArgbImage> resampleIcon(const ArgbImage& icon, int width, int height) {
+  // Cairo works in premultiplied ARGB; a decoded icon is opaque or fully clear, so its pixels
+  // are premultiplied already.
+  Surface source = createSurface(CAIRO_FORMAT_ARGB32, icon.width, icon.height);
+  Surface target = createSurface(CAIRO_FORMAT_ARGB32, width, height);
+  if (!source || !target) return {};
+  auto pixelsOf = [](cairo_surface_t* s, int y) {
+    return reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(s) +
+                                            static_cast<std::size_t>(y) *
+                                                cairo_image_surface_get_stride(s));
+  };
+  cairo_surface_flush(source.get());
+  for (int y = 0; y < icon.height; ++y) {
+    std::uint32_t* row = pixelsOf(source.get(), y);
+    for (int x = 0; x < icon.width; ++x)
+      row[x] = icon.pixels[static_cast<std::size_t>(y) * icon.width + x];
+  }
+  cairo_surface_mark_dirty(source.get());
+  cairo_t* cr = cairo_create(target.get());
+  cairo_scale(cr, double(width) / icon.width, double(height) / icon.height);
+  cairo_set_source_surface(cr, source.get(), 0, 0);
+  // The outer rows and columns keep their opacity rather than fading at the square's edge.
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(target.get());
+
+  ArgbImage out{width, height, {}};
+  out.pixels.reserve(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    const std::uint32_t* row = pixelsOf(target.get(), y);
+    for (int x = 0; x < width; ++x) {
+      // Back to straight alpha, as the window manager reads it.
+      std::uint32_t p = row[x], a = p >> 24;
+      auto straight = [&](int shift) {
+        std::uint32_t c = (p >> shift) & 0xFF;
+        return a ? std::min<std::uint32_t>(255, (c * 255 + a / 2) / a) << shift : 0;
+      };
+      out.pixels.push_back(a ? (a << 24) | straight(16) | straight(8) | straight(0) : 0);
     }
   }
   return out;

@@ -17,5 +17,8 @@ struct ArgbImage {
 // The first image of an icon file: 8 bits per pixel with a palette and a one-bit
 // transparency mask. None when the bytes are malformed or hold another format.
 std::optional<ArgbImage> decodeIcon(std::span<const std::uint8_t> bytes);
+// The icon resampled to another size with a good filter (edges blend into transparency), for a
+// denser screen; none when there is no memory for it.
+std::optional<ArgbImage> resampleIcon(const ArgbImage& icon, int width, int height);
 
 }  // namespace platform::x11

@@ -12,9 +12,21 @@ namespace platform::x11 {
 
 namespace {
 
-// The look of a plain message box of a current Windows desktop, in pixels at 96 dpi.
-constexpr int kMargin = 12, kTextTop = 20, kButtonWidth = 75, kButtonHeight = 23, kButtonStrip = 45,
-              kMinWidth = 180;
+// The look of a plain message box of a current Windows desktop, in pixels at 96 dpi; a denser
+// screen scales each measure by the same rule as the launcher's twips.
+struct Measures {
+  int margin, textTop, buttonWidth, buttonHeight, buttonStrip, minWidth;
+  explicit Measures(int dpi)
+      : margin(scaled(12, dpi)),
+        textTop(scaled(20, dpi)),
+        buttonWidth(scaled(75, dpi)),
+        buttonHeight(scaled(23, dpi)),
+        buttonStrip(scaled(45, dpi)),
+        minWidth(scaled(180, dpi)) {}
+  static int scaled(int pixelsAt96, int dpi) {
+    return forms::toPixels(forms::pointerToTwips(pixelsAt96, forms::kDesignDpi), dpi);
+  }
+};
 constexpr forms::Colour kPanel = 0x00FFFFFF, kStrip = 0x00F0F0F0, kText = 0x00000000,
                         kButtonFace = 0x00E1E1E1, kButtonEdge = 0x00ADADAD,
                         kPressedFace = 0x00F7E4CC, kPressedEdge = 0x00995400;
@@ -22,39 +34,44 @@ constexpr forms::Colour kPanel = 0x00FFFFFF, kStrip = 0x00F0F0F0, kText = 0x0000
 const forms::Font kFont{u"新細明體", 9.0f, 400};
 
 struct Layout {
+  Measures m;
   forms::PixelSize window;
   forms::PixelRect text, button;
 };
 
-Layout layOut(forms::PixelSize textSize) {
-  int width = std::max(kMinWidth, textSize.width + 2 * kMargin + 24);
-  int panel = kTextTop + textSize.height + kTextTop;
-  int height = panel + kButtonStrip;
-  return {{width, height},
-          {kMargin, kTextTop, width - 2 * kMargin, textSize.height},
-          {width - kMargin - kButtonWidth, panel + (kButtonStrip - kButtonHeight) / 2, kButtonWidth,
-           kButtonHeight}};
+Layout layOut(forms::PixelSize textSize, int dpi) {
+  Measures m(dpi);
+  int width = std::max(m.minWidth, textSize.width + 2 * m.margin + Measures::scaled(24, dpi));
+  int panel = m.textTop + textSize.height + m.textTop;
+  int height = panel + m.buttonStrip;
+  return {m,
+          {width, height},
+          {m.margin, m.textTop, width - 2 * m.margin, textSize.height},
+          {width - m.margin - m.buttonWidth, panel + (m.buttonStrip - m.buttonHeight) / 2,
+           m.buttonWidth, m.buttonHeight}};
 }
 
 void draw(CairoPainter& painter, const Layout& layout, std::u16string_view text, bool pressed) {
-  int panel = layout.window.height - kButtonStrip;
+  const Measures& m = layout.m;
+  int panel = layout.window.height - m.buttonStrip;
   painter.fill({0, 0, layout.window.width, panel}, kPanel);
-  painter.fill({0, panel, layout.window.width, kButtonStrip}, kStrip);
+  painter.fill({0, panel, layout.window.width, m.buttonStrip}, kStrip);
   painter.drawText(text, kFont, kText, layout.text, forms::Alignment::Left, false);
   painter.fill(layout.button, pressed ? kPressedFace : kButtonFace);
   painter.frame(layout.button, pressed ? kPressedEdge : kButtonEdge);
   forms::PixelSize ok = painter.measureText(u"OK", kFont);
-  forms::PixelRect caption{layout.button.x, layout.button.y + (kButtonHeight - ok.height) / 2,
-                           kButtonWidth, ok.height};
+  forms::PixelRect caption{layout.button.x, layout.button.y + (m.buttonHeight - ok.height) / 2,
+                           m.buttonWidth, ok.height};
   painter.drawText(u"OK", kFont, kText, caption, forms::Alignment::Center, false);
 }
 
 }  // namespace
 
-void showMessageBox(Display* display, const Atoms& atoms, const forms::PixelRect& monitor,
+void showMessageBox(Display* display, const Atoms& atoms, const forms::PixelRect& monitor, int dpi,
                     std::u16string_view title, std::u16string_view text) {
   CairoPainter painter(1, 1);
-  Layout layout = layOut(painter.measureText(text, kFont));
+  painter.setDpi(dpi);
+  Layout layout = layOut(painter.measureText(text, kFont), dpi);
   painter.resize(layout.window.width, layout.window.height);
   forms::PixelRect bounds{monitor.x + (monitor.width - layout.window.width) / 2,
                           monitor.y + (monitor.height - layout.window.height) / 2,

@@ -13,7 +13,8 @@ namespace platform::x11 {
 
 // Shows the text centred on the monitor and returns once OK is clicked, Enter, Space or Escape
 // is pressed, or the window manager closes it. Only this window's events are handled meanwhile.
-void showMessageBox(Display* display, const Atoms& atoms, const forms::PixelRect& monitor,
+// Its measures and its font scale with the screen's density.
+void showMessageBox(Display* display, const Atoms& atoms, const forms::PixelRect& monitor, int dpi,
                     std::u16string_view title, std::u16string_view text);
 
 }  // namespace platform::x11

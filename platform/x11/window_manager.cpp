@@ -79,13 +79,14 @@ void setFixedGeometry(Display* display, Window window, const forms::PixelRect& b
   XSetWMNormalHints(display, window, &hints);
 }
 
-void setIcon(Display* display, Window window, const Atoms& atoms, int width, int height,
-             std::span<const std::uint32_t> argb) {
+void setIcon(Display* display, Window window, const Atoms& atoms,
+             std::span<const ArgbImage> sizes) {
   std::vector<long> data;
-  data.reserve(argb.size() + 2);
-  data.push_back(width);
-  data.push_back(height);
-  for (std::uint32_t pixel : argb) data.push_back(static_cast<long>(pixel));
+  for (const ArgbImage& icon : sizes) {
+    data.push_back(icon.width);
+    data.push_back(icon.height);
+    for (std::uint32_t pixel : icon.pixels) data.push_back(static_cast<long>(pixel));
+  }
   setCardinals(display, window, atoms.netWmIcon, XA_CARDINAL, data);
 }
 

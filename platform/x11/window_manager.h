@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "forms/units.h"
+#include "platform/x11/icon_decoder.h"
 
 namespace platform::x11 {
 
@@ -24,9 +25,8 @@ struct Atoms {
 void describeWindow(Display* display, Window window, const Atoms& atoms, std::string_view title,
                     bool takesFocus);
 void setFixedGeometry(Display* display, Window window, const forms::PixelRect& bounds);
-// ARGB pixels, row by row, as _NET_WM_ICON carries them.
-void setIcon(Display* display, Window window, const Atoms& atoms, int width, int height,
-             std::span<const std::uint32_t> argb);
+// The icon in one or more sizes, as _NET_WM_ICON carries them: ARGB pixels, row by row.
+void setIcon(Display* display, Window window, const Atoms& atoms, std::span<const ArgbImage> sizes);
 
 // Above other windows: before mapping the window starts in that state; once mapped, the window
 // manager is asked for it.

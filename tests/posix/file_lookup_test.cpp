@@ -1,6 +1,10 @@
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -99,7 +103,28 @@ TEST_F(FileLookup, FifosSocketsAndDanglingLinksAreNotFound) {
   fs::remove(fifo);
   fs::create_symlink(root_ / "nothing", fifo);
   EXPECT_EQ(dir(kProgram, kAny), u"");
+  // A device, and a socket.
+  fs::remove(fifo);
+  fs::create_symlink("/dev/null", fifo);
+  EXPECT_EQ(dir(kProgram, kAny), u"");
+  fs::remove(fifo);
+  // A socket's path must be short: it lies in the system's temporary folder, linked from here.
+  std::string socketFolder = (fs::temp_directory_path() / "loma-socket-XXXXXX").string();
+  ASSERT_NE(mkdtemp(socketFolder.data()), nullptr);
+  std::string socketPath = socketFolder + "/s";
+  int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+  ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  fs::create_symlink(socketPath, fifo);
+  EXPECT_EQ(dir(kProgram, kAny), u"");
+  close(sock);
+  fs::remove_all(socketFolder);
   // A regular file reached through a link is a file, and a variant beside a FIFO is found.
+  fs::remove(fifo);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
   write(root_ / "real.exe", "MZ");
   fs::create_symlink(root_ / "real.exe", programFolder() / "lomadiag.exe");
   EXPECT_EQ(dir(kProgram, 0), u"lomadiag.exe");

@@ -32,12 +32,12 @@ int differingPixels(cairo_surface_t* a, cairo_surface_t* b) {
 }
 
 TEST(Snapshot, WindowIsRenderedTheSameEveryTime) {
-  for (const auto& [state, name] : snapshot::kStates) {
-    auto first = snapshot::render(state);
-    auto second = snapshot::render(state);
+  for (const auto& s : snapshot::kStates) {
+    auto first = snapshot::render(s.state);
+    auto second = snapshot::render(s.state);
     EXPECT_EQ(first->width(), 571);
     EXPECT_EQ(first->height(), 253);
-    EXPECT_EQ(differingPixels(first->surface(), second->surface()), 0) << name;
+    EXPECT_EQ(differingPixels(first->surface(), second->surface()), 0) << s.name;
   }
 }
 
@@ -75,11 +75,11 @@ class Golden : public testing::TestWithParam<snapshot::StateName> {};
 
 TEST_P(Golden, MatchesTheReviewedImage) {
   if (!LOMA_REAL_ASSETS) GTEST_SKIP() << "built with other pictures than assets/";
-  const auto& [state, name] = GetParam();
+  const auto& [state, name, dpi] = GetParam();
   std::string golden = std::string(LOMA_GOLDEN_DIR) + "/" + name + ".png";
   platform::x11::Surface expected(cairo_image_surface_create_from_png(golden.c_str()));
   ASSERT_EQ(cairo_surface_status(expected.get()), CAIRO_STATUS_SUCCESS) << golden;
-  auto actual = snapshot::render(state);
+  auto actual = snapshot::render(state, dpi);
   ASSERT_EQ(cairo_image_surface_get_width(expected.get()), actual->width());
   ASSERT_EQ(cairo_image_surface_get_height(expected.get()), actual->height());
   int differing = differingPixels(expected.get(), actual->surface());
@@ -91,9 +91,10 @@ TEST_P(Golden, MatchesTheReviewedImage) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(States, Golden, testing::ValuesIn(snapshot::kStates),
-                         [](const testing::TestParamInfo<snapshot::StateName>& state) {
-                           return std::string(state.param.name);
-                         });
+std::string nameOf(const testing::TestParamInfo<snapshot::StateName>& state) {
+  return state.param.name;
+}
+INSTANTIATE_TEST_SUITE_P(States, Golden, testing::ValuesIn(snapshot::kStates), nameOf);
+INSTANTIATE_TEST_SUITE_P(DenseScreens, Golden, testing::ValuesIn(snapshot::kDenseStates), nameOf);
 
 }  // namespace

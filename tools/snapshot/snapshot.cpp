@@ -18,15 +18,17 @@ class PaintingHost : public platform::headless::Host {
 
 }  // namespace
 
-std::unique_ptr<platform::x11::CairoPainter> render(State state) {
+std::unique_ptr<platform::x11::CairoPainter> render(State state, int dpi) {
   auto host = std::make_unique<PaintingHost>();
+  host->dpi = dpi;
   if (state != State::NotFound) host->drive.addFile(launch::kDiagnosticPath);
   app::Launcher launcher(*host);
   launcher.load();
   switch (state) {
     case State::ButtonDown:
       // Held on the middle of the close button's face, where its caption label lies in front.
-      host->press(forms::MouseButton::Left, forms::pointerToTwips(122), forms::pointerToTwips(145));
+      host->press(forms::MouseButton::Left, forms::pointerToTwips(122, dpi),
+                  forms::pointerToTwips(145, dpi));
       break;
     case State::ThreeTicks:
       for (int i = 0; i < 3; ++i) host->tick();

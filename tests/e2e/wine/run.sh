@@ -7,7 +7,7 @@
 #
 # Needs: mingw-w64 (objdump, windres) wine wine64 xvfb xdotool imagemagick x11-utils.
 # Prints the folder with the screenshots, then "N passed, N failed"; exits non-zero on any
-# failure. About 50 s on two cores; only one run waits for the whole countdown.
+# failure. About 65 s on two cores; two runs wait for (nearly) the whole countdown.
 set -u
 
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
@@ -311,6 +311,44 @@ put_stub LOMADiag.exe
 /usr/bin/python3 -c 'import os, sys; os.setxattr(sys.argv[1], "user.DOSATTRIB", b"0x2")' \
   "$DIAG_DIR/LOMADiag.exe"
 not_found_case hidden alt+F4  # the click has activated the window
+
+# --- 6. stopped and continued: the late ticks at once, a late end at once -----------------------
+# As after a sleep: the timer ran on while the program could not, and every tick that fell due
+# meanwhile is delivered as soon as it runs again.
+sleep_until() { local left=$(($1 - $(now_ms))); [ "$left" -gt 0 ] && sleep "$(seconds "$left")"; }
+echo "stopped and continued"
+rm -rf "$WINEPREFIX/drive_c/ORNPrg"
+start
+if await_window; then
+  sleep_until $((T1 + 2300))
+  shot stall_stopped
+  crop stall_stopped stopped 45 174 89 73
+  kill -STOP "$PID"
+  sleep_until $((T1 + 5500))
+  T_CONT=$(now_ms)
+  kill -CONT "$PID"
+  SHOWN=none
+  for _ in $(seq 20); do
+    shot stall_woken
+    crop stall_woken woken 45 174 89 73
+    if awk -v e="$(rmse "$WORK/stopped.png" "$WORK/woken.png")" 'BEGIN { exit !(e > 0.05) }'; then
+      SHOWN=$(($(now_ms) - T_CONT)); break
+    fi
+    sleep 0.05
+  done
+  check "the late ticks show as soon as it runs again ($SHOWN ms)" \
+    test "$SHOWN" != none -a "${SHOWN/none/9999}" -lt 600
+  sleep_until $((T1 + 10300))
+  kill -STOP "$PID"
+  sleep_until $((T1 + 13000))
+  T_CONT=$(now_ms)
+  kill -CONT "$PID"
+  await_exit 5000
+  check "a late end ends it at once ($((T_END - T_CONT)) ms), code 0" \
+    test "$CODE" = 0 -a $((T_END - T_CONT)) -lt 600
+else
+  fail "window shown"
+fi
 
 echo "screenshots: $SHOTS"
 echo "$PASSED passed, $FAILED failed"

@@ -1,0 +1,420 @@
+#include "platform/x11/atk_bridge.h"
+
+#include <atk/atk.h>
+#include <dlfcn.h>
+#include <glib-object.h>
+
+#include <string>
+
+#include "forms/accessibility.h"
+
+namespace platform::x11 {
+namespace {
+
+// The ATK and bridge entry points, looked up in the libraries loaded for them: nothing of ATK
+// is linked, so a start without assistive technology maps none of it.
+struct AtkLibrary {
+  void* atk = nullptr;
+  void* bridge = nullptr;
+  GType (*objectType)() = nullptr;
+  GType (*componentType)() = nullptr;
+  GType (*actionType)() = nullptr;
+  GType (*utilType)() = nullptr;
+  void (*setName)(AtkObject*, const gchar*) = nullptr;
+  void (*setDescription)(AtkObject*, const gchar*) = nullptr;
+  void (*setRole)(AtkObject*, AtkRole) = nullptr;
+  void (*setParent)(AtkObject*, AtkObject*) = nullptr;
+  gboolean (*addState)(AtkStateSet*, AtkStateType) = nullptr;
+  int (*bridgeInit)(int*, char***) = nullptr;
+
+  template <class F>
+  bool find(void* library, F& f, const char* name) {
+    f = reinterpret_cast<F>(dlsym(library, name));
+    return f != nullptr;
+  }
+  bool load() {
+    atk = dlopen("libatk-1.0.so.0", RTLD_LAZY | RTLD_LOCAL);
+    if (!atk) return false;
+    bridge = dlopen("libatk-bridge-2.0.so.0", RTLD_LAZY | RTLD_LOCAL);
+    return bridge && find(atk, objectType, "atk_object_get_type") &&
+           find(atk, componentType, "atk_component_get_type") &&
+           find(atk, actionType, "atk_action_get_type") &&
+           find(atk, utilType, "atk_util_get_type") && find(atk, setName, "atk_object_set_name") &&
+           find(atk, setDescription, "atk_object_set_description") &&
+           find(atk, setRole, "atk_object_set_role") &&
+           find(atk, setParent, "atk_object_set_parent") &&
+           find(atk, addState, "atk_state_set_add_state") &&
+           find(bridge, bridgeInit, "atk_bridge_adaptor_init");
+  }
+};
+
+AtkLibrary lib;
+AccessibilityBridge::Objects* objects = nullptr;  // ATK's callbacks find the form through it
+guint (*bridgeAddsListener)(GSignalEmissionHook, const gchar*) = nullptr;
+
+enum class Kind { Application, Window, Node };
+
+// One object of ours: the application, the window, or a node of the view (by its control, so
+// that a new view of the form finds it again).
+struct LomaAccessible {
+  AtkObject parent;
+  Kind kind;
+  const forms::Control* control;
+};
+struct LomaAccessibleClass {
+  AtkObjectClass parent;
+};
+
+GType nodeType();
+GType buttonType();
+
+std::string utf8(const std::u16string& text) {
+  return forms::toUtf8(text);
+}
+
+}  // namespace
+
+struct AccessibilityBridge::Objects {
+  forms::Form* form = nullptr;
+  int originX = 0, originY = 0;
+  AtkObject* application = nullptr;
+  AtkObject* window = nullptr;
+  std::vector<AtkObject*> nodes;  // in the view's reading order
+  GMainContext* context = nullptr;
+  gint priority = 0;
+  std::vector<GPollFD> polled;
+  bool announcing = false;  // the announcement waits for the bridge's listeners
+  bool listening = false;
+  void announceNow();
+
+  [[nodiscard]] std::vector<forms::AccessibleNode> view() const {
+    return forms::accessibleNodes(*form);
+  }
+  [[nodiscard]] forms::PixelRect windowBounds() const {
+    forms::PixelRect r = form->screenPixels();
+    return {r.x + originX, r.y + originY, r.width, r.height};
+  }
+  // The node's rectangle on the screen, or an empty one when it is out of view now.
+  [[nodiscard]] forms::PixelRect bounds(const LomaAccessible& object) const {
+    if (object.kind != Kind::Node) return windowBounds();
+    auto current = view();
+    int i = forms::nodeIndexOf(current, object.control);
+    if (i < 0) return {};
+    forms::PixelRect r = current[static_cast<std::size_t>(i)].bounds;
+    return {r.x + originX, r.y + originY, r.width, r.height};
+  }
+};
+
+namespace {
+
+LomaAccessible* self(gpointer p) {
+  return static_cast<LomaAccessible*>(p);
+}
+
+AtkObjectClass* atkObjectClass() {
+  return static_cast<AtkObjectClass*>(g_type_class_peek(lib.objectType()));
+}
+
+gint nChildren(AtkObject* accessible) {
+  if (!objects) return 0;
+  switch (self(accessible)->kind) {
+    case Kind::Application:
+      return 1;
+    case Kind::Window:
+      return static_cast<gint>(objects->nodes.size());
+    case Kind::Node:
+      return 0;
+  }
+  return 0;
+}
+
+AtkObject* refChild(AtkObject* accessible, gint i) {
+  if (!objects || i < 0 || i >= nChildren(accessible)) return nullptr;
+  AtkObject* child = self(accessible)->kind == Kind::Application
+                         ? objects->window
+                         : objects->nodes[static_cast<std::size_t>(i)];
+  return static_cast<AtkObject*>(g_object_ref(child));
+}
+
+gint indexInParent(AtkObject* accessible) {
+  if (!objects) return -1;
+  switch (self(accessible)->kind) {
+    case Kind::Application:
+      return -1;
+    case Kind::Window:
+      return 0;
+    case Kind::Node:
+      for (std::size_t i = 0; i < objects->nodes.size(); ++i) {
+        if (objects->nodes[i] == accessible) return static_cast<gint>(i);
+      }
+  }
+  return -1;
+}
+
+AtkStateSet* refStateSet(AtkObject* accessible) {
+  AtkStateSet* states = atkObjectClass()->ref_state_set(accessible);
+  if (self(accessible)->kind != Kind::Application) {
+    for (AtkStateType s :
+         {ATK_STATE_VISIBLE, ATK_STATE_SHOWING, ATK_STATE_ENABLED, ATK_STATE_SENSITIVE}) {
+      lib.addState(states, s);
+    }
+  }
+  return states;
+}
+
+void getExtents(AtkComponent* component, gint* x, gint* y, gint* width, gint* height,
+                AtkCoordType coords) {
+  forms::PixelRect r = objects ? objects->bounds(*self(component)) : forms::PixelRect{};
+  if (objects && coords != ATK_XY_SCREEN && self(component)->kind == Kind::Node) {
+    forms::PixelRect w = objects->windowBounds();  // the window is the parent too
+    r.x -= w.x;
+    r.y -= w.y;
+  }
+  if (x) *x = r.x;
+  if (y) *y = r.y;
+  if (width) *width = r.width;
+  if (height) *height = r.height;
+}
+
+AtkLayer layer(AtkComponent* component) {
+  return self(component)->kind == Kind::Window ? ATK_LAYER_WINDOW : ATK_LAYER_WIDGET;
+}
+
+void componentInit(gpointer iface, gpointer) {
+  auto* c = static_cast<AtkComponentIface*>(iface);
+  c->get_extents = getExtents;
+  c->get_layer = layer;
+}
+
+gboolean doAction(AtkAction* action, gint i) {
+  if (!objects || i != 0) return FALSE;
+  auto nodes = objects->view();
+  int n = forms::nodeIndexOf(nodes, self(action)->control);
+  if (n < 0) return FALSE;
+  // Returns at once; the click runs from the event loop.
+  forms::doDefaultAction(*objects->form, nodes[static_cast<std::size_t>(n)]);
+  return TRUE;
+}
+
+gint nActions(AtkAction*) {
+  return 1;
+}
+
+const gchar* actionName(AtkAction*, gint i) {
+  return i == 0 ? "click" : nullptr;
+}
+
+const gchar* actionDescription(AtkAction*, gint) {
+  return "";
+}
+
+void actionInit(gpointer iface, gpointer) {
+  auto* a = static_cast<AtkActionIface*>(iface);
+  a->do_action = doAction;
+  a->get_n_actions = nActions;
+  a->get_name = actionName;
+  a->get_localized_name = actionName;
+  a->get_description = actionDescription;
+}
+
+void classInit(gpointer klass, gpointer) {
+  auto* c = static_cast<AtkObjectClass*>(klass);
+  c->get_n_children = nChildren;
+  c->ref_child = refChild;
+  c->get_index_in_parent = indexInParent;
+  c->ref_state_set = refStateSet;
+}
+
+GType nodeType() {
+  static GType type = 0;
+  if (!type) {
+    type = g_type_register_static_simple(
+        lib.objectType(), "LomaAccessible", sizeof(LomaAccessibleClass), classInit,
+        sizeof(LomaAccessible), nullptr, static_cast<GTypeFlags>(0));
+    GInterfaceInfo component{componentInit, nullptr, nullptr};
+    g_type_add_interface_static(type, lib.componentType(), &component);
+  }
+  return type;
+}
+
+GType buttonType() {
+  static GType type = 0;
+  if (!type) {
+    type = g_type_register_static_simple(
+        nodeType(), "LomaAccessibleButton", sizeof(LomaAccessibleClass), nullptr,
+        sizeof(LomaAccessible), nullptr, static_cast<GTypeFlags>(0));
+    GInterfaceInfo action{actionInit, nullptr, nullptr};
+    g_type_add_interface_static(type, lib.actionType(), &action);
+  }
+  return type;
+}
+
+AtkObject* make(GType type, Kind kind, const forms::Control* control, AtkRole role,
+                const std::string& name, AtkObject* parent) {
+  auto* object = static_cast<AtkObject*>(g_object_new(type, nullptr));
+  self(object)->kind = kind;
+  self(object)->control = control;
+  lib.setRole(object, role);
+  lib.setName(object, name.c_str());
+  if (parent) lib.setParent(object, parent);
+  return object;
+}
+
+AtkObject* root() {
+  return objects ? objects->application : nullptr;
+}
+const gchar* toolkitName() {
+  return "LOMA forms";
+}
+const gchar* toolkitVersion() {
+  return "1.0";
+}
+
+// The bridge connects its listeners once the registry has told it that someone listens; an
+// event before that reaches nobody. So the announcement waits for the first of them.
+guint addListener(GSignalEmissionHook hook, const gchar* type) {
+  guint id = bridgeAddsListener ? bridgeAddsListener(hook, type) : 0;
+  if (objects && !objects->listening) {
+    objects->listening = true;
+    // After the bridge's whole set of listeners is in place.
+    g_idle_add(
+        [](gpointer) -> gboolean {
+          if (objects) objects->announceNow();
+          return G_SOURCE_REMOVE;
+        },
+        nullptr);
+  }
+  return id;
+}
+
+AtkRole roleOf(forms::AccessibleRole role) {
+  switch (role) {
+    case forms::AccessibleRole::PushButton:
+      return ATK_ROLE_PUSH_BUTTON;
+    case forms::AccessibleRole::Graphic:
+      return ATK_ROLE_IMAGE;
+    case forms::AccessibleRole::StaticText:
+      return ATK_ROLE_LABEL;
+  }
+  return ATK_ROLE_LABEL;
+}
+
+}  // namespace
+
+std::unique_ptr<AccessibilityBridge> AccessibilityBridge::start(forms::Form& form, int originX,
+                                                                int originY) {
+  if (objects || !lib.load()) return nullptr;
+  return std::unique_ptr<AccessibilityBridge>(new AccessibilityBridge(form, originX, originY));
+}
+
+AccessibilityBridge::AccessibilityBridge(forms::Form& form, int originX, int originY)
+    : objects_(std::make_unique<Objects>()) {
+  Objects& o = *objects_;
+  o.form = &form;
+  o.originX = originX;
+  o.originY = originY;
+  objects = &o;
+
+  o.application =
+      make(nodeType(), Kind::Application, nullptr, ATK_ROLE_APPLICATION, "loma", nullptr);
+  o.window =
+      make(nodeType(), Kind::Window, nullptr, ATK_ROLE_WINDOW, utf8(form.caption()), o.application);
+  for (const auto& node : o.view()) {
+    GType type = node.hasDefaultAction ? buttonType() : nodeType();
+    AtkObject* object =
+        make(type, Kind::Node, node.control, roleOf(node.role), utf8(node.name), o.window);
+    if (node.role == forms::AccessibleRole::Graphic)
+      lib.setDescription(object, utf8(node.name).c_str());
+    o.nodes.push_back(object);
+  }
+  form.takeRenamed();  // the names above are the current ones
+
+  auto* util = static_cast<AtkUtilClass*>(g_type_class_ref(lib.utilType()));
+  util->get_root = root;
+  util->get_toolkit_name = toolkitName;
+  util->get_toolkit_version = toolkitVersion;
+  bridgeAddsListener = util->add_global_event_listener;
+  util->add_global_event_listener = addListener;
+
+  o.context = g_main_context_default();
+  g_main_context_acquire(o.context);
+  lib.bridgeInit(nullptr, nullptr);
+}
+
+AccessibilityBridge::~AccessibilityBridge() {
+  objects = nullptr;
+  for (AtkObject* node : objects_->nodes) g_object_unref(node);
+  g_object_unref(objects_->window);
+  g_object_unref(objects_->application);
+  g_main_context_release(objects_->context);
+}
+
+int AccessibilityBridge::prepare(std::vector<pollfd>& fds) {
+  Objects& o = *objects_;
+  g_main_context_prepare(o.context, &o.priority);
+  gint timeout = -1;
+  o.polled.resize(8);
+  for (;;) {
+    gint n = g_main_context_query(o.context, o.priority, &timeout, o.polled.data(),
+                                  static_cast<gint>(o.polled.size()));
+    if (n <= static_cast<gint>(o.polled.size())) {
+      o.polled.resize(static_cast<std::size_t>(n));
+      break;
+    }
+    o.polled.resize(static_cast<std::size_t>(n));
+  }
+  for (const GPollFD& p : o.polled) fds.push_back({p.fd, static_cast<short>(p.events), 0});
+  return timeout;
+}
+
+void AccessibilityBridge::dispatch(const std::vector<pollfd>& fds) {
+  Objects& o = *objects_;
+  // Ours are the last descriptors of the list.
+  std::size_t first = fds.size() - o.polled.size();
+  for (std::size_t i = 0; i < o.polled.size(); ++i)
+    o.polled[i].revents = static_cast<gushort>(fds[first + i].revents);
+  if (g_main_context_check(o.context, o.priority, o.polled.data(),
+                           static_cast<gint>(o.polled.size())))
+    g_main_context_dispatch(o.context);
+}
+
+void AccessibilityBridge::announce() {
+  objects_->announcing = true;
+  if (objects_->listening) objects_->announceNow();
+}
+
+void AccessibilityBridge::Objects::announceNow() {
+  if (!announcing) return;
+  announcing = false;
+  Objects& o = *this;
+  for (const auto& node : o.view()) {
+    if (!node.announced) continue;
+    std::string text = utf8(node.name);
+    if (g_signal_lookup("announcement", lib.objectType()) != 0) {
+      g_signal_emit_by_name(o.window, "announcement", text.c_str());
+      continue;
+    }
+    // No announcement in this ATK: a name change on the window that carries the text, after
+    // which the window quietly takes its own name back.
+    std::string own = o.window->name ? o.window->name : "";
+    lib.setName(o.window, text.c_str());
+    g_free(o.window->name);
+    o.window->name = g_strdup(own.c_str());
+  }
+}
+
+void AccessibilityBridge::reportNameChanges() {
+  Objects& o = *objects_;
+  std::vector<const forms::Control*> renamed = o.form->takeRenamed();
+  if (renamed.empty()) return;
+  auto nodes = o.view();
+  for (AtkObject* object : o.nodes) {
+    for (const forms::Control* c : renamed) {
+      if (self(object)->control != c) continue;
+      int i = forms::nodeIndexOf(nodes, c);
+      if (i >= 0) lib.setName(object, utf8(nodes[static_cast<std::size_t>(i)].name).c_str());
+    }
+  }
+}
+
+}  // namespace platform::x11

@@ -1,0 +1,39 @@
+// X11 platform: the screen's density (see density.h).
+#include "platform/x11/density.h"
+
+#include <X11/Xresource.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "forms/units.h"
+
+namespace platform::x11 {
+
+int dpiFromResources(const char* resources) {
+  if (!resources) return forms::kDesignDpi;
+  XrmInitialize();
+  XrmDatabase database = XrmGetStringDatabase(resources);
+  if (!database) return forms::kDesignDpi;
+  int dpi = forms::kDesignDpi;
+  char* type = nullptr;
+  XrmValue value{};
+  if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr &&
+      std::strcmp(type, "String") == 0) {
+    char* end = nullptr;
+    double parsed = std::strtod(value.addr, &end);
+    // A fractional density (a 1.25 scale of 96 written as 120.0) is taken to the nearest dot.
+    if (end != value.addr && std::isfinite(parsed) && parsed > 0)
+      dpi = forms::clampDpi(static_cast<int>(std::lround(std::fmin(parsed, 1e6))));
+  }
+  XrmDestroyDatabase(database);
+  return dpi;
+}
+
+int screenDpi(Display* display) {
+  // The text the server held when we connected: the desktop sets it before it starts programs.
+  return dpiFromResources(XResourceManagerString(display));
+}
+
+}  // namespace platform::x11

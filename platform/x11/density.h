@@ -1,0 +1,16 @@
+// X11 platform: the screen's density, as desktops set it for scaling.
+//
+// Implements: Xft.dpi from the resource database that the desktop stores on the root window
+// (xrdb), clamped to the densities the forms runtime accepts; 96 where it is absent.
+#pragma once
+
+#include <X11/Xlib.h>
+
+namespace platform::x11 {
+
+// The density named by Xft.dpi in a resource database's text, or 96 when it names none.
+int dpiFromResources(const char* resources);
+// The density of the display's screen: its RESOURCE_MANAGER's Xft.dpi, or 96.
+int screenDpi(Display* display);
+
+}  // namespace platform::x11

@@ -1,0 +1,144 @@
+#!/bin/bash
+# End-to-end test of the Windows program on a 150 % screen: LOMA.exe under Wine with LogPixels
+# 144 in the prefix's registry, in a virtual X display 1280 pixels wide. The program declares
+# itself aware of each monitor's density, so the window is laid out at 144 dpi from its twips:
+# 856 x 380 pixels at (212, 10), its fonts at 144 dpi, and a click on the close button at its
+# scaled place ends it. Keeps a screenshot to look at.
+#
+#   tests/e2e/wine/density.sh [build-dir]     (default build/windows)
+#
+# Needs: wine wine64 xvfb xdotool imagemagick x11-utils. Prints "N passed, N failed" last.
+set -u
+
+ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
+BUILD=$(cd "${1:-$ROOT/build/windows}" && pwd) || exit 2
+EXE=$BUILD/LOMA.exe
+STUB=$BUILD/stub/LOMADiag.exe
+for f in "$EXE" "$STUB"; do [ -e "$f" ] || { echo "missing $f (build the windows preset first)"; exit 2; }; done
+
+WORK=$(mktemp -d /tmp/loma-wine-dpi.XXXXXX)
+export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+PASSED=0 FAILED=0 XVFB_PID=""
+cleanup() {
+  wineserver -k 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+pass() { PASSED=$((PASSED + 1)); echo "  ok   $*"; }
+fail() { FAILED=$((FAILED + 1)); echo "  FAIL $*"; }
+check() { local what=$1; shift; if "$@"; then pass "$what"; else fail "$what"; fi; }
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+geometry() {
+  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /  Width:/ {w=$NF} /  Height:/ {h=$NF} END {print x, y, w, h}'
+}
+count_colour() {  # pixels of an image within 20 % of a colour, per channel
+  convert "$1" -fx "abs(r-$2/255)<0.2 && abs(g-$3/255)<0.2 && abs(b-$4/255)<0.2" \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+
+# What Windows reads; Wine 8 gives every program per-monitor awareness and the prefix's
+# density whatever it declares, and never stretches a window.
+MANIFEST=$(x86_64-w64-mingw32-windres -i "$EXE" -O rc 2>/dev/null | grep -E 'dpiAware')
+check "manifest: true/pm, and per-monitor v2 with the per-monitor fallback" \
+  bash -c 'grep -q ">true/pm</dpiAware>" <<<"$0" && grep -q ">PerMonitorV2,PerMonitor</dpiAwareness>" <<<"$0"' "$MANIFEST"
+
+exec 3> "$WORK/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+exec 3>&-
+for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
+export DISPLAY=:$(cat "$WORK/display")
+
+wineboot -i >/dev/null 2>&1
+wineserver -w
+# A 150 % desktop: where winecfg keeps the screen's density, and the per-user value.
+wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+  /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wineserver -w
+wineserver -p
+
+mkdir -p "$WINEPREFIX/drive_c/ORNPrg/ZAVRO_Fi"
+cp "$STUB" "$WINEPREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
+wine "$EXE" >/dev/null 2>&1 &
+PID=$!
+WIN="" G=""
+deadline=$(($(now_ms) + 30000))
+while [ -z "$WIN" ] && [ "$(now_ms)" -lt "$deadline" ]; do
+  for w in $(xdotool search --onlyvisible --pid "$PID" --name '^LOMA$' 2>/dev/null); do
+    G=$(geometry "$w")
+    # Past the moment of the topmost call, which shrinks the window to nothing for a moment.
+    [ "${G#* * }" != "0 0" ] && [ "${G#* * }" != "1 1" ] && WIN=$w
+  done
+  sleep 0.05
+done
+check "the window shows" test -n "$WIN"
+sleep 1
+G=$(geometry "$WIN")
+check "856 x 380 at (212, 10): laid out at 144 dpi ($G)" test "$G" = "212 10 856 380"
+import -window root -crop 856x380+212+10 +repage "$WORK/found_144.png"
+cp "$WORK/found_144.png" "${SHOT:-/tmp/loma-wine-found-144.png}"
+echo "  screenshot: ${SHOT:-/tmp/loma-wine-found-144.png}"
+convert "$WORK/found_144.png" -crop 134x110+68+261 +repage "$WORK/number.png"
+check "the number, red, fills its scaled label" test "$(count_colour "$WORK/number.png" 255 0 0)" -gt 1500
+convert "$WORK/found_144.png" -crop 238x128+64+190 +repage "$WORK/caption.png"
+check "the close caption, yellow, at the 144-dpi size" \
+  test "$(count_colour "$WORK/caption.png" 255 255 0)" -gt 1500
+# The credit line's last word, "Launcher", lies right of x 700: it is no longer cut off.
+convert "$WORK/found_144.png" -crop 100x22+700+285 +repage "$WORK/credit.png"
+check "the credit line is drawn to its end" test "$(count_colour "$WORK/credit.png" 0 0 0)" -gt 40
+# The window icon reaches X as _NET_WM_ICON, resampled to the size of a 150 % screen.
+xprop -id "$WIN" -notype -f _NET_WM_ICON 32c '=$0+\n' _NET_WM_ICON | tr -d ' ' | cut -d= -f2 |
+  tr ',' '\n' >"$WORK/icon.txt"
+echo "  icon sizes: $(/usr/bin/python3 - "$WORK/icon.txt" <<'PY'
+import sys
+v = [int(x) for x in open(sys.argv[1]).read().split()]
+sizes, i = [], 0
+while i + 2 <= len(v):
+    sizes.append(f"{v[i]}x{v[i + 1]}")
+    i += 2 + v[i] * v[i + 1]
+print(" ".join(sizes))
+PY
+)"
+check "the window icon is 48 x 48, the blue D opaque in its corner" /usr/bin/python3 - "$WORK/icon.txt" \
+  "${SHOT:-/tmp/loma-wine-found-144.png}" <<'PY'
+import sys
+from PIL import Image
+v = [int(x) & 0xFFFFFFFF for x in open(sys.argv[1]).read().split()]
+assert v[:2] == [48, 48], v[:2]
+assert v[2] == 0xFF0000FF, hex(v[2])
+icon = Image.new("RGBA", (48, 48))
+icon.putdata([((p >> 16) & 255, (p >> 8) & 255, p & 255, p >> 24) for p in v[2:2 + 48 * 48]])
+icon.save(sys.argv[2].replace(".png", "-icon.png"))
+PY
+
+# The scale changed to 200 % while the launcher runs: it lays itself out again from its twips
+# (Left 2117.5 twips is 282.3 px at 192 dpi) and repaints; then back to 150 %.
+CHANGE=$BUILD/stub/density_change.exe
+if [ -f "$CHANGE" ]; then
+  wine "$CHANGE" 192 >/dev/null 2>&1
+  sleep 0.8
+  G=$(geometry "$WIN")
+  check "a change to 192 dpi lays the window out again: 1142 x 507 at (282, 13) ($G)" \
+    test "$G" = "282 13 1142 507"
+  import -window root -crop 1142x507+282+13 +repage "$WORK/changed_192.png"
+  cp "$WORK/changed_192.png" "${SHOT:-/tmp/loma-wine-found-144.png}.changed-192.png"
+  convert "$WORK/changed_192.png" -crop 178x146+90+348 +repage "$WORK/number.png"
+  check "and repaints it at 192 dpi: the number fills its larger label" \
+    test "$(count_colour "$WORK/number.png" 255 0 0)" -gt 1200
+  wine "$CHANGE" 144 >/dev/null 2>&1
+  sleep 0.8
+  G=$(geometry "$WIN")
+  check "and back at 144 dpi where it was ($G)" test "$G" = "212 10 856 380"
+fi
+
+T=$(now_ms)
+xdotool mousemove $((212 + 183)) $((10 + 254)) click 1   # the middle of the close caption
+while kill -0 "$PID" 2>/dev/null && [ $(($(now_ms) - T)) -lt 3000 ]; do sleep 0.02; done
+if kill -0 "$PID" 2>/dev/null; then CODE=running; else wait "$PID"; CODE=$?; fi
+check "a click at the scaled point of the close button ends it ($CODE)" test "$CODE" = 0
+
+echo "$PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ]
