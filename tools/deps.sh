@@ -20,6 +20,7 @@ release_test=(diffoscope-minimal wine32:i386 xvfb xdotool x11-utils imagemagick 
 # a session bus with an accessibility bus for its A11Y runs, xrdb for its DPI runs.
 bench=(xvfb yad gcc libx11-dev libxdamage-dev libxfixes-dev mingw-w64 wine wine64 dbus
        at-spi2-core x11-xserver-utils)
+test+=(clang libclang-rt-14-dev)  # the fuzz harnesses: clang with libFuzzer and its sanitizers
 
 case "${1:-}" in
   run) wanted=("${build[@]}" "${run[@]}") ;;

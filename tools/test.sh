@@ -92,6 +92,21 @@ if [ -f tests/e2e/wine/density.sh ]; then
   count e2e-wine-density
 fi
 
+# Robustness: each fuzz harness for 30 s (two side by side), 40 soak runs of the Linux program,
+# and the X11 end-to-end suite once more against the sanitizer build made above.
+if [ -f tests/fuzz/run.sh ]; then
+  stage fuzz env FUZZ_JOBS=2 bash tests/fuzz/run.sh 30
+  count fuzz
+fi
+if [ -f tests/soak/run.sh ]; then
+  stage soak bash tests/soak/run.sh 40
+  count soak
+fi
+if [ -f tests/e2e/x11/run.sh ]; then
+  stage e2e-x11-asan env LOMA=build/linux-asan/loma bash tests/e2e/x11/run.sh
+  count e2e-x11-asan
+fi
+
 # The release, built twice (here into dist/, and in another folder, later, as another user) and
 # compared; then its packages checked, installed and run: the .deb here, the MSIs under Wine.
 stage release-reproducible bash tests/release/reproducible.sh

@@ -12,7 +12,9 @@ std::optional<std::size_t> GdiObjectTable::create(Kind kind, MetafileBrush brush
       return i;
     }
   }
-  return std::nullopt;
+  if (slots_.size() == size_) return std::nullopt;
+  slots_.push_back({kind, brush});
+  return slots_.size() - 1;
 }
 
 void GdiObjectTable::remove(std::size_t slot) {

@@ -15,12 +15,14 @@ struct MetafileBrush {
 };
 
 // As many slots as the metafile header says, and never more: a new object takes the lowest free
-// slot, and when every slot is taken it is not made at all.
+// slot, and when every slot is taken it is not made at all. Slots are stored only up to the
+// highest one ever taken, so a header that claims 65,535 objects costs nothing until they are
+// made.
 class GdiObjectTable {
  public:
   enum class Kind { Free, Pen, Brush };
 
-  explicit GdiObjectTable(std::size_t size) : slots_(size) {}
+  explicit GdiObjectTable(std::size_t size) : size_(size) {}
 
   // The slot the new object went into, or nullopt when the table is full.
   std::optional<std::size_t> create(Kind kind, MetafileBrush brush = {});
@@ -28,7 +30,7 @@ class GdiObjectTable {
   void remove(std::size_t slot);
   // The brush in a slot, or none when the slot holds no brush.
   const MetafileBrush* brush(std::size_t slot) const;
-  std::size_t size() const { return slots_.size(); }
+  std::size_t size() const { return size_; }
   std::size_t used() const;
 
  private:
@@ -36,7 +38,8 @@ class GdiObjectTable {
     Kind kind = Kind::Free;
     MetafileBrush brush;
   };
-  std::vector<Slot> slots_;
+  std::size_t size_;
+  std::vector<Slot> slots_;  // every slot beyond these is free
 };
 
 }  // namespace platform::x11

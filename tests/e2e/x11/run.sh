@@ -9,6 +9,10 @@
 # Usage: tests/e2e/x11/run.sh   (LOMA=path/to/loma to test another build, KEEP=1 to keep the
 # screenshots). Needs: xvfb openbox xdotool x11-utils imagemagick wmctrl; wine for the Windows
 # stub case. Prints "N passed, N failed" last and exits non-zero on any failure.
+#
+# A build with AddressSanitizer and UBSan (LOMA=build/linux-asan/loma) runs the same checks,
+# and any sanitizer report of any run, leaks included, fails the suite: only the caches that
+# tests/x11/lsan.supp names are suppressed.
 set -u
 
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
@@ -42,6 +46,23 @@ check() {  # check NAME COMMAND...: passes when the command succeeds
 }
 
 [ -x "$LOMA" ] || { echo "no program at $LOMA (cmake --preset linux && cmake --build build/linux)"; exit 1; }
+
+SANITIZED=0
+if readelf -d "$LOMA" 2>/dev/null | grep -qE 'NEEDED.*lib(asan|ubsan)'; then
+  SANITIZED=1
+  # Reports go to files of their own ($WORK/sanitizer.<pid>), whatever a case does with stderr.
+  export ASAN_OPTIONS="log_path=$WORK/sanitizer:detect_leaks=1"
+  export UBSAN_OPTIONS="log_path=$WORK/sanitizer:print_stacktrace=1"
+  export LSAN_OPTIONS="suppressions=$ROOT/tests/x11/lsan.supp:print_suppressions=0"
+  echo "sanitizer build: any report fails"
+fi
+
+no_sanitizer_report() {
+  local reports; reports=$(ls "$WORK"/sanitizer.* 2>/dev/null)
+  [ -z "$reports" ] && return
+  for f in $reports; do head -30 "$f" | sed 's/^/  /'; done
+  return 1
+}
 
 # --- X servers and window managers -----------------------------------------------------------
 
@@ -387,6 +408,10 @@ case_found_and_closed openbox
 case_not_found openbox wm
 case_windows_stub
 stop_display
+
+if [ "$SANITIZED" = 1 ]; then
+  check "no AddressSanitizer, LeakSanitizer or UBSan report from any run" no_sanitizer_report
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
