@@ -20,7 +20,7 @@ fi
 
 shots=$(mktemp -d /tmp/loma-run-XXXX)
 echo "No display: running in Xvfb; screenshots go to $shots"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$shots/.display" 2>/dev/null &
+Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$shots/.display" 2>/dev/null &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; rm -f "$shots/.display"' EXIT
 for _ in $(seq 100); do [ -s "$shots/.display" ] && break; sleep 0.05; done

@@ -15,7 +15,7 @@ LOMA=${LOMA:-$ROOT/build/linux/loma}
 
 if [ -z "${LOMA_ATSPI_SESSION:-}" ]; then  # first the display, then a session bus around us
   WORK=$(mktemp -d /tmp/loma-atspi.XXXXXX)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
+  Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
   XVFB_PID=$!
   for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
   # Settings in memory, also for the services the bus starts: never in the user's own.

@@ -45,7 +45,7 @@ check "manifest: true/pm, and per-monitor v2 with the per-monitor fallback" \
   bash -c 'grep -q ">true/pm</dpiAware>" <<<"$0" && grep -q ">PerMonitorV2,PerMonitor</dpiAwareness>" <<<"$0"' "$MANIFEST"
 
 exec 3> "$WORK/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB_PID=$!
 exec 3>&-
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done

@@ -47,7 +47,7 @@ below() { awk -v v="$1" -v limit="$2" 'BEGIN { exit !(v < limit) }'; }
 
 # --- the display and the prefix -------------------------------------------------------------
 exec 3> "$WORK/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB_PID=$!
 exec 3>&-
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done

@@ -67,8 +67,10 @@ no_sanitizer_report() {
 # --- X servers and window managers -----------------------------------------------------------
 
 start_display() {  # sets DISPLAY to a fresh Xvfb of our own; optionally runs openbox on it
+  # -noreset: a server that resets when its last client leaves refuses connections meanwhile,
+  # and the checks connect and leave all the time.
   local file=$WORK/display.$RANDOM
-  Xvfb -displayfd 3 -screen 0 ${SCREEN_W}x${SCREEN_H}x24 -nolisten tcp 3>"$file" 2>/dev/null &
+  Xvfb -displayfd 3 -noreset -screen 0 ${SCREEN_W}x${SCREEN_H}x24 -nolisten tcp 3>"$file" 2>/dev/null &
   started+=($!)
   XVFB_PID=$!
   for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
@@ -107,7 +109,14 @@ start_loma() {  # start_loma [ARG...]: runs loma in $PREFIX; sets LOMA_PID, STAR
   WINEPREFIX=$PREFIX "$LOMA" "$@" 2>"$WORK/stderr" &
   LOMA_PID=$!
   started+=($LOMA_PID)
-  WIN=$(timeout 10 xdotool search --sync --onlyvisible --classname '^loma$' 2>/dev/null | head -1)
+  # Polled every 50 ms (xdotool's --sync looks only every half second): the first-frame
+  # screenshot must be taken well before the first tick, one second after the window appears.
+  WIN=
+  for _ in $(seq 200); do
+    WIN=$(xdotool search --onlyvisible --classname '^loma$' 2>/dev/null | head -1)
+    [ -n "$WIN" ] && break
+    sleep 0.05
+  done
   if [ -z "$WIN" ]; then
     sed 's/^/  loma: /' "$WORK/stderr"
     xwininfo -root -tree | grep -i loma | sed 's/^/  /'
