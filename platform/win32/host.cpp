@@ -18,7 +18,7 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"LOMA_Frm";
 constexpr wchar_t kProgramTitle[] = L"LOMA";
-constexpr UINT kRunPosted = WM_APP + 1;  // the form has posted work
+constexpr UINT_PTR kRunPosted = 1;  // timer: the form has posted work
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 constexpr DWORD CREATE_WAITABLE_TIMER_HIGH_RESOLUTION = 0x2;
 #endif
@@ -159,8 +159,11 @@ void Host::applyVisible(bool visible) {
   shown_ = shown_ || visible;
 }
 
+// A timer message rather than a posted one: it comes only once the queue is empty, so the reply
+// to the screen reader's call that posted the work (a click that may end the program) has left
+// first; a posted message could run the click, and end the process, before that reply was sent.
 void Host::workPosted() {
-  PostMessageW(hwnd_, kRunPosted, 0, 0);
+  SetTimer(hwnd_, kRunPosted, USER_TIMER_MINIMUM, nullptr);
 }
 
 void Host::invalidate(const forms::PixelRect& clientPixels) {
@@ -219,7 +222,9 @@ LRESULT Host::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETOBJECT:
       return onGetObject(wParam, lParam);
-    case kRunPosted:
+    case WM_TIMER:
+      if (wParam != kRunPosted) return DefWindowProcW(hwnd_, message, wParam, lParam);
+      KillTimer(hwnd_, kRunPosted);
       form_->runPosted();
       return 0;
     case WM_DPICHANGED:
