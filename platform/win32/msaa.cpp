@@ -229,14 +229,11 @@ class AccessibleClient final : public IAccessible {
     RECT client;
     GetClientRect(hwnd_, &client);
     if (!PtInRect(&client, p)) return S_FALSE;
-    // The control that a click there would reach names the node; else a node drawn there.
+    // The frontmost node there, in the stacking the mouse follows; the nodes' rectangles are
+    // in the form's screen pixels, so the point goes in as client pixels from that origin.
     auto nodes = forms::accessibleNodes(*form_);
-    const forms::Control* under = form_->hitTest(forms::pointerToTwips(p.x, form_->dpi()),
-                                                 forms::pointerToTwips(p.y, form_->dpi()));
-    int found = forms::nodeIndexOf(nodes, under);
-    for (std::size_t i = 0; found < 0 && i < nodes.size(); ++i) {
-      if (nodes[i].bounds.contains(x, y)) found = static_cast<int>(i);
-    }
+    forms::PixelRect origin = form_->screenPixels();
+    int found = forms::nodeAt(*form_, nodes, origin.x + p.x, origin.y + p.y);
     child->vt = VT_I4;
     child->lVal = found < 0 ? CHILDID_SELF : found + 1;
     return S_OK;
