@@ -142,11 +142,11 @@ run_case() {  # run_case found|notfound
   heard=$(spoken_since "$t0" | grep -F -- "$status")
   local n
   n=$(printf '%s' "$heard" | grep -c .)
-  ms=$(printf '%s\n' "$heard" | head -1 | awk -v t="$t1" '{printf "%d", ($1 - t) / 1000000}')
+  ms=$(printf '%s\n' "$heard" | head -1 | awk -v t="$t1" 'NF {printf "%d", ($1 - t) / 1000000}')
   if [ "$n" = 1 ] && [ "${ms:-9999}" -le 1000 ]; then
     pass "$case: status spoken once, $ms ms after the window mapped: $(printf '%s' "$heard" | cut -d' ' -f2-)"
   else
-    fail "$case: status spoken once within 1 s" "$n times, first at ${ms:-never} ms; heard: $(spoken_since "$t0" | cut -d' ' -f2- | tr '\n' '|')"
+    fail "$case: status spoken once within 1 s" "$n times, first ${ms:+at $ms ms}${ms:-never}; heard: $(spoken_since "$t0" | cut -d' ' -f2- | tr '\n' '|')"
   fi
   # Mouse review: each control's middle, then what Orca said since the pointer came there.
   local -a points=(
