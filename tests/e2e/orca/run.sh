@@ -16,26 +16,20 @@ ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
 LOMA=${LOMA:-$ROOT/build/linux/loma}
 [ -x "$LOMA" ] || { echo "no program at $LOMA"; exit 1; }
 
+. "$ROOT/tests/e2e/lib.sh"
+
 if [ -z "${LOMA_ORCA_SESSION:-}" ]; then  # the display, then a session bus around us
-  WORK=$(mktemp -d /tmp/loma-orca.XXXXXX)
-  Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
-  XVFB_PID=$!
-  for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-  DISPLAY=:$(cat "$WORK/display") LOMA_ORCA_SESSION=$WORK GSETTINGS_BACKEND=memory \
-    dbus-run-session -- bash "$0" 2>&1 | grep -v 'Failed to set fd limit'
+  e2e_init orca
+  e2e_display 1280x800
+  LOMA_ORCA_SESSION=$WORK GSETTINGS_BACKEND=memory dbus-run-session -- bash "$0" 2>&1 |
+    grep -v 'Failed to set fd limit'
   code=${PIPESTATUS[0]}
-  kill "$XVFB_PID" 2>/dev/null
-  if [ -n "${KEEP:-}" ]; then echo "kept $WORK"; else rm -rf "$WORK"; fi
   exit "$code"
 fi
 
-WORK=$LOMA_ORCA_SESSION
-passed=0 failed=0
-pass() { passed=$((passed + 1)); echo "ok   $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL $1${2:+: $2}"; }
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; }
-trap cleanup EXIT
+WORK=$LOMA_ORCA_SESSION  # the outer run's, which it removes
+# The inner run ends what it started itself.
+trap 'for p in "${E2E_STARTED[@]}"; do kill "$p" 2>/dev/null; done' EXIT
 
 # Everything Orca, GLib and speech-dispatcher keep goes into this folder, never the user's.
 export XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data XDG_CACHE_HOME=$WORK/cache \
@@ -46,10 +40,9 @@ chmod 700 "$XDG_RUNTIME_DIR"
 SPOKEN=$WORK/spoken.txt
 : >"$SPOKEN"
 
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
+e2e_wm  # mouse review finds windows through the window manager's stacking list
 /usr/libexec/at-spi-bus-launcher --launch-immediately 2>/dev/null &
-pids+=($!)
+E2E_STARTED+=($!)
 for _ in $(seq 100); do
   dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
     >/dev/null 2>&1 && break
@@ -79,7 +72,7 @@ CONF
 mkdir -p "$WORK/speechd-log"
 speech-dispatcher -s -t 0 -C "$WORK/speechd" -c unix_socket \
   -S "$XDG_RUNTIME_DIR/speech-dispatcher/speechd.sock" >/dev/null 2>&1 &
-pids+=($!)
+E2E_STARTED+=($!)
 export SPEECHD_ADDRESS=unix_socket:$XDG_RUNTIME_DIR/speech-dispatcher/speechd.sock
 for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/speech-dispatcher/speechd.sock" ] && break; sleep 0.05; done
 
@@ -96,7 +89,7 @@ cat >"$WORK/orca/user-settings.conf" <<'CONF'
 CONF
 orca --user-prefs "$WORK/orca" --debug-file "$WORK/orca-debug.txt" >"$WORK/orca-out.txt" 2>&1 &
 ORCA_PID=$!
-pids+=($ORCA_PID)
+E2E_STARTED+=("$ORCA_PID")
 # Orca is ready once it has said it is on.
 for _ in $(seq 300); do [ -s "$SPOKEN" ] && break; sleep 0.05; done
 sleep 1
@@ -202,5 +195,4 @@ else
 fi
 grep -c "SPEECH OUTPUT" "$WORK/orca-debug.txt" 2>/dev/null | sed 's/^/       SPEECH OUTPUT lines in the debug log: /'
 
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+e2e_summary
