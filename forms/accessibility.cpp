@@ -102,6 +102,19 @@ int nodeIndexOf(const std::vector<AccessibleNode>& nodes, const Control* control
   return -1;
 }
 
+int nodeAt(const Form& form, const std::vector<AccessibleNode>& nodes, int screenX, int screenY) {
+  PixelRect screen = form.screenPixels();
+  int x = screenX - screen.x, y = screenY - screen.y;
+  if (x < 0 || y < 0 || x >= screen.width || y >= screen.height) return -1;
+  auto nodeOf = [&](const Control& c) {
+    const Control* whole = owner(form, c);
+    return nodeIndexOf(nodes, whole ? whole : &c);
+  };
+  const Control* hit = form.hitTest(pointerToTwips(x, form.dpi()), pointerToTwips(y, form.dpi()),
+                                    [&](const Control& c) { return nodeOf(c) >= 0; });
+  return hit ? nodeOf(*hit) : -1;
+}
+
 void doDefaultAction(Form& form, const AccessibleNode& node) {
   if (!node.hasDefaultAction) return;
   // The control, not the node: the node is a copy that the caller may drop at once.

@@ -30,6 +30,10 @@ struct AccessibleNode {
 std::vector<AccessibleNode> accessibleNodes(const Form& form);
 // The position of a control's node in the list, or -1.
 int nodeIndexOf(const std::vector<AccessibleNode>& nodes, const Control* control);
+// The node at a point on the screen (in pixels, as the nodes' rectangles): that of the frontmost
+// control there with a node of its own or drawn as part of one, in the stacking order the mouse
+// follows; decoration lets the point through to what lies behind it. -1 when none.
+int nodeAt(const Form& form, const std::vector<AccessibleNode>& nodes, int screenX, int screenY);
 // The node's click, posted to the form's event loop: returns at once, whatever the click does.
 void doDefaultAction(Form& form, const AccessibleNode& node);
 

@@ -157,7 +157,8 @@ void Container::toFront(Control& control) {
   stacking_.push_back(&control);
 }
 
-Control* Container::hitTest(Twips x, Twips y) const {
+Control* Container::hitTest(Twips x, Twips y,
+                            const std::function<bool(const Control&)>& accepts) const {
   auto inside = [&](const Control* c) {
     return c->visible() && c->receivesMouse() && x >= c->left() && y >= c->top() &&
            x < c->left() + c->width() && y < c->top() + c->height();
@@ -173,9 +174,11 @@ Control* Container::hitTest(Twips x, Twips y) const {
         PixelRect outer = box->pixelBounds();
         int d = c->dpi();
         Twips dx = pointerToTwips(inner.x - outer.x, d), dy = pointerToTwips(inner.y - outer.y, d);
-        if (Control* child = box->hitTest(x - c->left() - dx, y - c->top() - dy)) return child;
+        if (Control* child = box->hitTest(x - c->left() - dx, y - c->top() - dy, accepts))
+          return child;
+        return accepts(*c) ? c : nullptr;
       }
-      return c;
+      if (accepts(*c)) return c;
     }
   }
   return nullptr;

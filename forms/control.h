@@ -217,7 +217,9 @@ class Container {
   friend class Form;
   void adopt(Control& control, bool atFront);
   void toFront(Control& control);
-  Control* hitTest(Twips x, Twips y) const;
+  // The frontmost visible control under the point that `accepts` takes, front to back as the
+  // mouse finds them; a child window covers what lies behind it.
+  Control* hitTest(Twips x, Twips y, const std::function<bool(const Control&)>& accepts) const;
   void paintChildren(Painter& painter) const;
 
  private:

@@ -125,7 +125,11 @@ void Form::fitAutoSizedLabels() const {
 }
 
 Control* Form::hitTest(Twips x, Twips y) const {
-  return Container::hitTest(x, y);
+  return Container::hitTest(x, y, [](const Control&) { return true; });
+}
+
+Control* Form::hitTest(Twips x, Twips y, const std::function<bool(const Control&)>& accepts) const {
+  return Container::hitTest(x, y, accepts);
 }
 
 MouseEvent Form::eventFor(const Control& control, MouseButton button, int shift, Twips x,

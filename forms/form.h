@@ -77,6 +77,9 @@ class Form : public Container {
 
   // The frontmost visible control under a client point, or none (the form itself).
   Control* hitTest(Twips x, Twips y) const;
+  // The same search, for the frontmost control that `accepts` takes (one with a meaning for a
+  // screen reader, say): those it passes over do not hide what lies behind them.
+  Control* hitTest(Twips x, Twips y, const std::function<bool(const Control&)>& accepts) const;
   // A press goes to the control under the pointer and captures the mouse for it; the release
   // goes to that same control, and a left release over it is also a click.
   void mouseDown(MouseButton button, int shift, Twips x, Twips y);

@@ -105,6 +105,39 @@ TEST_F(LauncherViewTest, NotFoundStateNamesTheMissingSystem) {
   EXPECT_EQ(view[2].bounds, (PixelRect{674 + 218, 7 + 137, 304, 66}));
 }
 
+// A screen reader asks for the node at a point (mouse review): the frontmost control there, in
+// the order the mouse finds them, never merely the first node in reading order whose rectangle
+// holds the point.
+TEST_F(LauncherViewTest, HitTestAnswersTheFrontmostControl) {
+  host.screenWidthTwips = 1280 * forms::kTwipsPerPixel;  // the window at 354,7
+  start();
+  auto& f = frm();
+  auto view = nodes();
+  auto at = [&](int x, int y) -> const forms::Control* {
+    int i = forms::nodeAt(f, view, x, y);
+    return i < 0 ? nullptr : view[static_cast<std::size_t>(i)].control;
+  };
+  PixelRect status = view[static_cast<std::size_t>(forms::nodeIndexOf(view, f.MSg))].bounds;
+  PixelRect credit = view[static_cast<std::size_t>(forms::nodeIndexOf(view, f.Label1))].bounds;
+  ASSERT_EQ(status.x, 354 + 218);
+  // The credit line lies inside the status label's rectangle, in front of it.
+  EXPECT_TRUE(status.contains(745, 203));
+  // 745,203 is its middle with the real fonts; the headless host measures text its own way.
+  EXPECT_TRUE(credit.contains(745, 203));
+  EXPECT_EQ(at(745, 203), f.Label1);
+  EXPECT_EQ(at(credit.x + credit.width / 2, credit.y + credit.height / 2), f.Label1);
+  // Where only the status lies, the status; the countdown notice and the banner likewise.
+  EXPECT_EQ(at(status.x + 5, status.y + 5), f.MSg);
+  EXPECT_EQ(at(354 + 139 + 160, 7 + 204 + 12), f.Image2);
+  EXPECT_EQ(at(354 + 42 + 250, 7 + 30 + 37), f.Image1);
+  // The button's face is drawn as part of the button: both answer the button.
+  for (const PixelRect& r : {f.ComBT(0).pixelBounds(), f.BasePic(0).pixelBounds()})
+    EXPECT_EQ(at(354 + r.x + r.width / 2, 7 + r.y + r.height / 2), &f.ComBT(0));
+  // Off the window, or on bare backdrop, nothing.
+  EXPECT_EQ(at(353, 100), nullptr);
+  EXPECT_EQ(at(354 + 5, 7 + 5), nullptr);
+}
+
 TEST_F(LauncherViewTest, EachTickReportsTheNewCountButNeverTheLast) {
   start();
   host.tick();
@@ -232,6 +265,36 @@ TEST_F(ViewRulesTest, LineBreaksReadAsOneSpaceAndClickHandlersMakeButtons) {
   ASSERT_EQ(host.reportedNameChanges().size(), before + 1);
   EXPECT_EQ(host.reportedNameChanges().back().control, &text);
   EXPECT_EQ(host.reportedNameChanges().back().name, u"b");
+}
+
+}  // namespace
+
+namespace {
+
+// Decoration in front lets the point through; a child window covers what lies behind it.
+TEST_F(ViewRulesTest, HitTestFollowsTheStackingPastDecoration) {
+  auto& back = label(u"back", 0, 0);
+  auto& front = label(u"front", 300, 0);  // added later: in front, over the right half of "back"
+  back.move(0, 0, 900, 300);
+  auto& veil = form.add<forms::Image>(form, "Veil");  // no description: decoration, frontmost
+  veil.move(0, 0, 900, 300);
+  auto& box = form.add<forms::PictureBox>(form, "Box");
+  box.setBorderStyle(forms::BorderStyle::None);
+  box.move(0, 600, 900, 600);
+  label(u"under the box", 0, 600).bringToFront();  // a child window still lies above it
+  auto view = forms::accessibleNodes(form);
+  auto at = [&](int x, int y) -> std::u16string {
+    int i = forms::nodeAt(form, view, 150 + x, 60 + y);
+    return i < 0 ? u"-" : view[static_cast<std::size_t>(i)].name;
+  };
+  EXPECT_EQ(at(5, 5), u"back");
+  EXPECT_EQ(at(30, 5), u"front");
+  front.bringToFront();
+  back.bringToFront();
+  view = forms::accessibleNodes(form);
+  EXPECT_EQ(at(30, 5), u"back");
+  EXPECT_EQ(at(5, 50), u"-");  // the box is decoration, and it hides the label behind it
+  EXPECT_EQ(at(-1, 5), u"-");
 }
 
 }  // namespace

@@ -83,6 +83,17 @@ for e2e in tests/e2e/x11/run.sh tests/e2e/wine/run.sh tests/e2e/atspi/run.sh \
   count "$name"
 done
 
+# A screen reader's click ends the launcher only after the call's reply has left.
+if [ -f tests/e2e/atspi/click_reply.sh ]; then
+  stage e2e-atspi-click bash tests/e2e/atspi/click_reply.sh
+  count e2e-atspi-click
+fi
+# The real screen reader: Orca speaks the status and reads every control by mouse review.
+if [ -f tests/e2e/orca/run.sh ]; then
+  stage e2e-orca bash tests/e2e/orca/run.sh
+  count e2e-orca
+fi
+
 if [ -f tests/e2e/x11/density.sh ]; then
   stage e2e-x11-density bash tests/e2e/x11/density.sh
   count e2e-x11-density

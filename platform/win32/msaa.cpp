@@ -16,6 +16,38 @@ namespace {
 // Spelled out here: the import library's IID_IAccessible is a thunk under mingw.
 constexpr IID kIidAccessible = {
     0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+constexpr CLSID kClsidAccPropServices = {
+    0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr IID kIidAccPropServices = {
+    0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+// UI Automation's LiveSetting, which the system's proxy for Active Accessibility reads from an
+// annotation (Windows 8 and later; an earlier system keeps the annotation and ignores it).
+constexpr GUID kLiveSettingProperty = {
+    0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr LONG kAssertive = 2;
+#ifndef EVENT_OBJECT_LIVEREGIONCHANGED
+constexpr DWORD EVENT_OBJECT_LIVEREGIONCHANGED = 0x8019;
+#endif
+
+// Marks the nodes read out at first show as assertive live regions, for readers that go through
+// UI Automation (Narrator): they speak a live region's change only when it says it is one.
+void markLiveRegions(HWND hwnd, forms::Form& form) {
+  IAccPropServices* services = nullptr;
+  if (FAILED(CoCreateInstance(kClsidAccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                              kIidAccPropServices, reinterpret_cast<void**>(&services))))
+    return;
+  auto nodes = forms::accessibleNodes(form);
+  for (std::size_t i = 0; i < nodes.size(); ++i) {
+    if (!nodes[i].announced) continue;
+    VARIANT live;
+    VariantInit(&live);
+    live.vt = VT_I4;
+    live.lVal = kAssertive;
+    services->SetHwndProp(hwnd, static_cast<DWORD>(OBJID_CLIENT), static_cast<DWORD>(i + 1),
+                          kLiveSettingProperty, live);
+  }
+  services->Release();
+}
 
 using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 using CreateStdAccessibleObjectFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
@@ -229,14 +261,11 @@ class AccessibleClient final : public IAccessible {
     RECT client;
     GetClientRect(hwnd_, &client);
     if (!PtInRect(&client, p)) return S_FALSE;
-    // The control that a click there would reach names the node; else a node drawn there.
+    // The frontmost node there, in the stacking the mouse follows; the nodes' rectangles are
+    // in the form's screen pixels, so the point goes in as client pixels from that origin.
     auto nodes = forms::accessibleNodes(*form_);
-    const forms::Control* under = form_->hitTest(forms::pointerToTwips(p.x, form_->dpi()),
-                                                 forms::pointerToTwips(p.y, form_->dpi()));
-    int found = forms::nodeIndexOf(nodes, under);
-    for (std::size_t i = 0; found < 0 && i < nodes.size(); ++i) {
-      if (nodes[i].bounds.contains(x, y)) found = static_cast<int>(i);
-    }
+    forms::PixelRect origin = form_->screenPixels();
+    int found = forms::nodeAt(*form_, nodes, origin.x + p.x, origin.y + p.y);
     child->vt = VT_I4;
     child->lVal = found < 0 ? CHILDID_SELF : found + 1;
     return S_OK;
@@ -293,7 +322,11 @@ LRESULT AccessibilityServer::getObject(HWND hwnd, WPARAM flags) {
   auto lresultFromObject = reinterpret_cast<LresultFromObjectFn>(
       reinterpret_cast<void*>(GetProcAddress(oleacc_, "LresultFromObject")));
   if (!lresultFromObject) return 0;
-  if (!object_) object_ = new AccessibleClient(form_, hwnd, oleacc_);
+  if (!object_) {
+    // Before the first answer, so that the reader finds the marks on the object it is given.
+    markLiveRegions(hwnd, form_);
+    object_ = new AccessibleClient(form_, hwnd, oleacc_);
+  }
   return lresultFromObject(kIidAccessible, flags, object_);
 }
 
@@ -311,9 +344,12 @@ void AccessibilityServer::announce(HWND hwnd, forms::Form& form) {
   form.takeRenamed();
   auto nodes = forms::accessibleNodes(form);
   for (std::size_t i = 0; i < nodes.size(); ++i) {
-    // An alert on the node: a screen reader reads its name without the focus moving.
+    // A live region's change on the node: NVDA speaks the name of whatever object sends one,
+    // from a topmost window also when it is not in front (an alert it speaks only from an
+    // object of role alert), and Narrator speaks it from an element marked as a live region.
+    // Nothing else is sent, so that neither says it twice.
     if (nodes[i].announced)
-      NotifyWinEvent(EVENT_SYSTEM_ALERT, hwnd, OBJID_CLIENT, static_cast<LONG>(i + 1));
+      NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, hwnd, OBJID_CLIENT, static_cast<LONG>(i + 1));
   }
 }
 

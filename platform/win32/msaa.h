@@ -3,8 +3,9 @@
 // Implements: IAccessible over the form's accessibility view (the client object "LOMA" with
 // one simple element per node: static text, graphics, push buttons whose default action
 // "Press" is the click), the answer to WM_GETOBJECT for the client, name changes as
-// EVENT_OBJECT_NAMECHANGE, and the alert that reads the status when the window first shows.
-// Nothing exists and oleacc is not loaded until a client first asks with WM_GETOBJECT.
+// EVENT_OBJECT_NAMECHANGE, and the live region's change that reads the status when the window
+// first shows (the status marked assertive live region for UI Automation's readers). Nothing
+// exists and oleacc is not loaded until a client first asks with WM_GETOBJECT.
 #pragma once
 
 #include "platform/win32/win32_api.h"

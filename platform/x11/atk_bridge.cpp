@@ -25,6 +25,7 @@ struct AtkLibrary {
   void (*setRole)(AtkObject*, AtkRole) = nullptr;
   void (*setParent)(AtkObject*, AtkObject*) = nullptr;
   gboolean (*addState)(AtkStateSet*, AtkStateType) = nullptr;
+  void (*notifyStateChange)(AtkObject*, AtkState, gboolean) = nullptr;
   int (*bridgeInit)(int*, char***) = nullptr;
 
   template <class F>
@@ -44,6 +45,7 @@ struct AtkLibrary {
            find(atk, setRole, "atk_object_set_role") &&
            find(atk, setParent, "atk_object_set_parent") &&
            find(atk, addState, "atk_state_set_add_state") &&
+           find(atk, notifyStateChange, "atk_object_notify_state_change") &&
            find(bridge, bridgeInit, "atk_bridge_adaptor_init");
   }
 };
@@ -52,10 +54,14 @@ AtkLibrary lib;
 AccessibilityBridge::Objects* objects = nullptr;  // ATK's callbacks find the form through it
 guint (*bridgeAddsListener)(GSignalEmissionHook, const gchar*) = nullptr;
 
-enum class Kind { Application, Window, Node };
+enum class Kind { Application, Window, Node, Notification };
 
-// One object of ours: the application, the window, or a node of the view (by its control, so
-// that a new view of the form finds it again).
+// One object of ours: the application, the window, a node of the view (by its control, so that
+// a new view of the form finds it again), or the notification of a node read out at first show.
+// A notification is what screen readers speak from a window that never takes the focus (Orca
+// speaks one that becomes showing, and has since long before it heard announcements); it is
+// the node's own, lies where the node lies, and is no child of anything, so that exploring the
+// window still finds each node once and mouse review finds the node itself.
 struct LomaAccessible {
   AtkObject parent;
   Kind kind;
@@ -80,6 +86,8 @@ struct AccessibilityBridge::Objects {
   AtkObject* application = nullptr;
   AtkObject* window = nullptr;
   std::vector<AtkObject*> nodes;  // in the view's reading order
+  std::vector<AtkObject*> notifications;
+  bool notified = false;  // the notifications have shown
   GMainContext* context = nullptr;
   gint priority = 0;
   std::vector<GPollFD> polled;
@@ -96,12 +104,16 @@ struct AccessibilityBridge::Objects {
   }
   // The node's rectangle on the screen, or an empty one when it is out of view now.
   [[nodiscard]] forms::PixelRect bounds(const LomaAccessible& object) const {
-    if (object.kind != Kind::Node) return windowBounds();
+    if (object.kind == Kind::Application || object.kind == Kind::Window) return windowBounds();
     auto current = view();
     int i = forms::nodeIndexOf(current, object.control);
     if (i < 0) return {};
     forms::PixelRect r = current[static_cast<std::size_t>(i)].bounds;
     return {r.x + originX, r.y + originY, r.width, r.height};
+  }
+  // The node frontmost at a point on the screen, as the mouse would find it, or -1.
+  [[nodiscard]] int nodeAt(const std::vector<forms::AccessibleNode>& current, int x, int y) const {
+    return forms::nodeAt(*form, current, x - originX, y - originY);
   }
 };
 
@@ -123,6 +135,7 @@ gint nChildren(AtkObject* accessible) {
     case Kind::Window:
       return static_cast<gint>(objects->nodes.size());
     case Kind::Node:
+    case Kind::Notification:
       return 0;
   }
   return 0;
@@ -147,13 +160,18 @@ gint indexInParent(AtkObject* accessible) {
       for (std::size_t i = 0; i < objects->nodes.size(); ++i) {
         if (objects->nodes[i] == accessible) return static_cast<gint>(i);
       }
+      return -1;
+    case Kind::Notification:
+      return -1;
   }
   return -1;
 }
 
 AtkStateSet* refStateSet(AtkObject* accessible) {
   AtkStateSet* states = atkObjectClass()->ref_state_set(accessible);
-  if (self(accessible)->kind != Kind::Application) {
+  Kind kind = self(accessible)->kind;
+  if (kind == Kind::Window || kind == Kind::Node ||
+      (kind == Kind::Notification && objects && objects->notified)) {
     for (AtkStateType s :
          {ATK_STATE_VISIBLE, ATK_STATE_SHOWING, ATK_STATE_ENABLED, ATK_STATE_SENSITIVE}) {
       lib.addState(states, s);
@@ -165,7 +183,8 @@ AtkStateSet* refStateSet(AtkObject* accessible) {
 void getExtents(AtkComponent* component, gint* x, gint* y, gint* width, gint* height,
                 AtkCoordType coords) {
   forms::PixelRect r = objects ? objects->bounds(*self(component)) : forms::PixelRect{};
-  if (objects && coords != ATK_XY_SCREEN && self(component)->kind == Kind::Node) {
+  if (objects && coords != ATK_XY_SCREEN && self(component)->kind != Kind::Application &&
+      self(component)->kind != Kind::Window) {
     forms::PixelRect w = objects->windowBounds();  // the window is the parent too
     r.x -= w.x;
     r.y -= w.y;
@@ -180,8 +199,46 @@ AtkLayer layer(AtkComponent* component) {
   return self(component)->kind == Kind::Window ? ATK_LAYER_WINDOW : ATK_LAYER_WIDGET;
 }
 
+// A point in the window's or the screen's coordinates, on the screen.
+void toScreen(gint& x, gint& y, AtkCoordType coords) {
+  if (coords == ATK_XY_SCREEN || !objects) return;
+  forms::PixelRect w = objects->windowBounds();  // every node's parent is the window
+  x += w.x;
+  y += w.y;
+}
+
+// What lies at a point follows the stacking, as the mouse does: a node holds a point only where
+// it is the frontmost one there. So a reader that asks each child in turn whether it holds the
+// point (Orca's mouse review does) finds the same node as one that asks the window for the
+// child at the point.
+gboolean contains(AtkComponent* component, gint x, gint y, AtkCoordType coords) {
+  if (!objects) return FALSE;
+  toScreen(x, y, coords);
+  const LomaAccessible& object = *self(component);
+  if (object.kind == Kind::Application || object.kind == Kind::Window)
+    return objects->windowBounds().contains(x, y);
+  auto current = objects->view();
+  int i = objects->nodeAt(current, x, y);
+  return i >= 0 && current[static_cast<std::size_t>(i)].control == object.control;
+}
+
+AtkObject* refAccessibleAtPoint(AtkComponent* component, gint x, gint y, AtkCoordType coords) {
+  if (!objects || self(component)->kind != Kind::Window) return nullptr;
+  toScreen(x, y, coords);
+  auto current = objects->view();
+  int i = objects->nodeAt(current, x, y);
+  if (i < 0) return nullptr;
+  for (AtkObject* node : objects->nodes) {
+    if (self(node)->control == current[static_cast<std::size_t>(i)].control)
+      return static_cast<AtkObject*>(g_object_ref(node));
+  }
+  return nullptr;
+}
+
 void componentInit(gpointer iface, gpointer) {
   auto* c = static_cast<AtkComponentIface*>(iface);
+  c->contains = contains;
+  c->ref_accessible_at_point = refAccessibleAtPoint;
   c->get_extents = getExtents;
   c->get_layer = layer;
 }
@@ -191,7 +248,7 @@ gboolean doAction(AtkAction* action, gint i) {
   auto nodes = objects->view();
   int n = forms::nodeIndexOf(nodes, self(action)->control);
   if (n < 0) return FALSE;
-  // Returns at once; the click runs from the event loop.
+  // Returns at once; the click runs from the event loop once it is idle, after the reply.
   forms::doDefaultAction(*objects->form, nodes[static_cast<std::size_t>(n)]);
   return TRUE;
 }
@@ -326,6 +383,10 @@ AccessibilityBridge::AccessibilityBridge(forms::Form& form, int originX, int ori
     if (node.role == forms::AccessibleRole::Graphic)
       lib.setDescription(object, utf8(node.name).c_str());
     o.nodes.push_back(object);
+    // Named only as it shows: the name it takes then is the text it brings.
+    if (node.announced)
+      o.notifications.push_back(
+          make(nodeType(), Kind::Notification, node.control, ATK_ROLE_NOTIFICATION, "", object));
   }
   form.takeRenamed();  // the names above are the current ones
 
@@ -343,6 +404,7 @@ AccessibilityBridge::AccessibilityBridge(forms::Form& form, int originX, int ori
 
 AccessibilityBridge::~AccessibilityBridge() {
   objects = nullptr;
+  for (AtkObject* notification : objects_->notifications) g_object_unref(notification);
   for (AtkObject* node : objects_->nodes) g_object_unref(node);
   g_object_unref(objects_->window);
   g_object_unref(objects_->application);
@@ -386,21 +448,21 @@ void AccessibilityBridge::announce() {
 void AccessibilityBridge::Objects::announceNow() {
   if (!announcing) return;
   announcing = false;
-  Objects& o = *this;
-  for (const auto& node : o.view()) {
-    if (!node.announced) continue;
-    std::string text = utf8(node.name);
-    if (g_signal_lookup("announcement", lib.objectType()) != 0) {
-      g_signal_emit_by_name(o.window, "announcement", text.c_str());
-      continue;
-    }
-    // No announcement in this ATK: a name change on the window that carries the text, after
-    // which the window quietly takes its own name back.
-    std::string own = o.window->name ? o.window->name : "";
-    lib.setName(o.window, text.c_str());
-    g_free(o.window->name);
-    o.window->name = g_strdup(own.c_str());
+  // Only the notification: a reader that also hears announcements would say an announcement
+  // of the same text a second time.
+  auto current = view();
+  notified = true;
+  for (AtkObject* notification : notifications) {
+    int i = forms::nodeIndexOf(current, self(notification)->control);
+    if (i < 0) continue;
+    lib.setName(notification, utf8(current[static_cast<std::size_t>(i)].name).c_str());
+    lib.notifyStateChange(notification, ATK_STATE_SHOWING, TRUE);
   }
+}
+
+bool AccessibilityBridge::idle() {
+  // Not while GLib has work ready, such as writing a reply that the socket did not take at once.
+  return !g_main_context_pending(objects_->context);
 }
 
 void AccessibilityBridge::reportNameChanges() {

@@ -2,8 +2,9 @@
 //
 // Implements: ATK objects over the form's accessibility view (an application holding the window
 // "LOMA", which holds labels, described images and push buttons with the action "click", each
-// with its extents on the screen), name changes as ATK property changes, the announcement of
-// the nodes read out at first show, and GLib's main context served from the host's event loop.
+// with its extents on the screen and hit tests in the form's stacking order), name changes as
+// ATK property changes, a notification that shows for each node read out at first show, and
+// GLib's main context served from the host's event loop.
 // ATK and the bridge are loaded at run time, only when the session wants them: a start without
 // assistive technology loads neither. One bridge per process, as ATK has one root.
 #pragma once
@@ -33,6 +34,9 @@ class AccessibilityBridge {
 
   // Reads out the nodes marked for it, as the window first shows.
   void announce();
+  // Whether GLib's side has nothing left to do now, the replies to screen readers' calls sent:
+  // only then may work they posted run, which may end the program.
+  bool idle();
   // Tells screen readers the new names of the controls renamed since the last call.
   void reportNameChanges();
 

@@ -182,7 +182,9 @@ int Host::run() {
       onEvent(event);
     }
     deliverDueTicks();
-    form_->runPosted();
+    // What a screen reader's call posted (a click that may end the program) waits until GLib
+    // has sent the call's reply: the wait below serves that first.
+    if (!a11y_ || a11y_->idle()) form_->runPosted();
     if (a11y_) a11y_->reportNameChanges();  // with the repaint, after the handlers
     paint();
     if (!a11yAsked_ && exposed_ && unshown_.empty()) offerToScreenReaders();
