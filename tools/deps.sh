@@ -4,7 +4,7 @@
 set -euo pipefail
 
 build=(ca-certificates cmake g++ make pkg-config libgtest-dev libcairo2-dev libpango1.0-dev
-       libturbojpeg0-dev libx11-dev libxext-dev libxrandr-dev libfontconfig-dev
+       libturbojpeg0-dev libx11-dev libxext-dev libxrandr-dev libxinerama-dev libfontconfig-dev
        libatk1.0-dev libatk-bridge2.0-dev libdbus-1-dev)
 run=(xvfb x11-utils imagemagick procps)
 test=(git mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagick procps
