@@ -40,10 +40,11 @@ bool Host::open() {
       std::fprintf(stderr, "loma: cannot open display: DISPLAY is not set\n");
     return false;
   }
-  Visual* visual = DefaultVisual(display_, DefaultScreen(display_));
-  if (DefaultDepth(display_, DefaultScreen(display_)) != 24 || visual->c_class != TrueColor ||
-      visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF) {
-    std::fprintf(stderr, "loma: display \"%s\" has no 24-bit TrueColor default visual\n",
+  // Colormapped screens (8-bit PseudoColor and its kin) would need the picture's colours
+  // allocated one by one: the launcher draws on TrueColor only, at any depth from 15 bits.
+  if (!Presenter::drawsOn(display_)) {
+    std::fprintf(stderr,
+                 "loma: display \"%s\" has no TrueColor default visual of 15 bits or more\n",
                  DisplayString(display_));
     return false;
   }
