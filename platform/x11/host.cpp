@@ -1,5 +1,6 @@
 #include "platform/x11/host.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -111,18 +112,9 @@ void Host::attach(forms::Form& form) {
       CopyFromParent, CWBackPixmap | CWBitGravity | CWEventMask, &attributes);
   describeWindow(display_, window_, *atoms_, "LOMA", /*takesFocus=*/false);
   setFixedGeometry(display_, window_, bounds_);
-  if (form.icon()) {
-    // The icon at its own size and, on a denser screen, resampled to that density's size too:
-    // the window manager takes the one that suits it.
-    if (auto icon = decodeIcon(form.icon()->bytes())) {
-      std::vector<ArgbImage> sizes{*icon};
-      int scaled = forms::toPixels(forms::pointerToTwips(icon->width, forms::kDesignDpi), dpi_);
-      if (scaled != icon->width) {
-        if (auto larger = resampleIcon(*icon, scaled, scaled)) sizes.push_back(std::move(*larger));
-      }
-      setIcon(display_, window_, *atoms_, sizes);
-    }
-  }
+  setIcons();
+  // The resource database's changes: a new Xft.dpi is a new density for the window.
+  XSelectInput(display_, root, PropertyChangeMask);
 
   // The surface takes the window's size at the first paint: loading the form may change it.
   painter_ = std::make_unique<CairoPainter>(1, 1);
@@ -133,6 +125,20 @@ void Host::attach(forms::Form& form) {
   XFlush(display_);
   if (timer_) schedule_.emplace(monotonicMs(), timer_->interval());
   form.attach(this);
+}
+
+void Host::setIcons() {
+  if (!form_->icon()) return;
+  // The icon at its own size and, on a denser screen, resampled to that density's size too:
+  // the window manager takes the one that suits it.
+  if (auto icon = decodeIcon(form_->icon()->bytes())) {
+    std::vector<ArgbImage> sizes{*icon};
+    int scaled = forms::toPixels(forms::pointerToTwips(icon->width, forms::kDesignDpi), dpi_);
+    if (scaled != icon->width) {
+      if (auto larger = resampleIcon(*icon, scaled, scaled)) sizes.push_back(std::move(*larger));
+    }
+    setIcon(display_, window_, *atoms_, sizes);
+  }
 }
 
 void Host::applyBounds(const forms::PixelRect& screenPixels) {
@@ -207,6 +213,9 @@ void Host::onEvent(const XEvent& event) {
     case VisibilityNotify:
       onVisibility(event);
       break;
+    case PropertyNotify:
+      onProperty(event);
+      break;
     default:
       break;
   }
@@ -258,6 +267,19 @@ void Host::onVisibility(const XEvent& event) {
   if (above_ && event.xvisibility.state != VisibilityUnobscured &&
       !managerKeepsAbove(display_, *atoms_))
     XRaiseWindow(display_, window_);
+}
+
+// The user changed the scale (xrdb, or a desktop's settings daemon, wrote a new Xft.dpi): the
+// form lays itself out again from its unchanged twips and repaints, as the Windows program does
+// on WM_DPICHANGED. No handler of the launcher runs; the timer goes on on its schedule.
+void Host::onProperty(const XEvent& event) {
+  const XPropertyEvent& e = event.xproperty;
+  if (e.window != DefaultRootWindow(display_) || e.atom != XA_RESOURCE_MANAGER) return;
+  int dpi = currentScreenDpi(display_);
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  form_->setDpi(dpi_);
+  setIcons();
 }
 
 void Host::deliverDueTicks() {
