@@ -89,7 +89,7 @@ wait_exit() {  # wait_exit SECONDS: CODE is the exit code, or 124 if still runni
   wait "$LOMA_PID"; CODE=$?
 }
 
-geometry() { xwininfo -id "$WIN" 2>/dev/null | awk '/Absolute upper-left X/{x=$NF}/Absolute upper-left Y/{y=$NF}/Width/{w=$NF}/Height/{h=$NF}END{print x, y, w, h}'; }
+geometry() { [ -n "$WIN" ] && xwininfo -id "$WIN" 2>/dev/null | awk '/Absolute upper-left X/{x=$NF}/Absolute upper-left Y/{y=$NF}/Width/{w=$NF}/Height/{h=$NF}END{print x, y, w, h}'; }
 shoot() { import -window root -crop "${3}x${4}+${1}+${2}" +repage "$WORK/$5.png"; }
 
 # maxdiff A B [x y w h]: the largest difference of each channel, "R G B", outside the rectangle
