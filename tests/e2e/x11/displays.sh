@@ -15,82 +15,59 @@
 set -u
 
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
+. "$ROOT/tests/e2e/lib.sh"
 LOMA=${LOMA:-$ROOT/build/linux/loma}
 GOLDEN=$ROOT/tests/x11/golden
-WORK=$(mktemp -d /tmp/loma-e2e-displays.XXXXXX)
 PY=/usr/bin/python3
 # Client-area rectangle of the countdown number at 96 and 144 dpi (x y w h).
 NUMBER_96="45 174 89 73" NUMBER_144="68 261 134 110"
 
-passed=0 failed=0
-started=()
-cleanup() {
-  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  if [ "${KEEP:-0}" = 1 ]; then echo "screenshots kept in $WORK"; else rm -rf "$WORK"; fi
-}
-trap cleanup EXIT
-pass() { passed=$((passed + 1)); echo "ok   $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL $1${2:+: $2}"; }
-check() { local name=$1; shift; if "$@"; then pass "$name"; else fail "$name"; fi; }
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
+e2e_init e2e-displays
 [ -x "$LOMA" ] || { echo "no program at $LOMA"; exit 1; }
 
 # --- servers -----------------------------------------------------------------------------------
 
-# start_xvfb WxHxD: a display of our own, kept from resetting (xrandr's and xrdb's settings stay
-# for the launcher that comes after them).
-start_xvfb() {
-  local file=$WORK/display.$RANDOM
-  Xvfb -displayfd 3 -noreset -screen 0 "$1" -nolisten tcp 3>"$file" 2>/dev/null &
+# display_at WxHxD: as e2e_display, at a depth of our choosing.
+display_at() {
+  local file
+  file=$(mktemp "$WORK/display.XXXXXX")
+  Xvfb -displayfd 3 -noreset -screen 0 "$1" -nolisten tcp 3>"$file" >/dev/null 2>&1 &
   XVFB_PID=$!
-  started+=($XVFB_PID)
+  E2E_STARTED+=("$XVFB_PID")
   for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
-  export DISPLAY=:$(cat "$file")
+  DISPLAY=:$(cat "$file")
+  export DISPLAY
 }
-stop_xvfb() { kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; }
 
 # start_xephyr ARGS...: Xephyr's screens as windows on the current display; DISPLAY becomes it.
 start_xephyr() {
-  local file=$WORK/display.$RANDOM
-  Xephyr -displayfd 3 -noreset -nolisten tcp "$@" 3>"$file" 2>/dev/null &
+  local file
+  file=$(mktemp "$WORK/display.XXXXXX")
+  Xephyr -displayfd 3 -noreset -nolisten tcp "$@" 3>"$file" >/dev/null 2>&1 &
   XEPHYR_PID=$!
-  started+=($XEPHYR_PID)
+  E2E_STARTED+=("$XEPHYR_PID")
   for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
-  export DISPLAY=:$(cat "$file")
+  DISPLAY=:$(cat "$file")
+  export DISPLAY
 }
 
 # --- the program -------------------------------------------------------------------------------
 
-start_loma() {  # a prefix with a native stub; sets LOMA_PID, PREFIX and WIN (empty: no window)
+start_loma() {  # start_loma [MS]: a prefix with a native stub; sets LOMA_PID, PREFIX, WIN
   PREFIX=$(mktemp -d "$WORK/prefix.XXXX")
   mkdir -p "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi"
   printf '#!/bin/sh\necho ran >> "%s/ran"\n' "$PREFIX" > "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
   chmod +x "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
   WINEPREFIX=$PREFIX "$LOMA" 2>"$WORK/stderr" &
   LOMA_PID=$!
-  started+=($LOMA_PID)
-  WIN=
-  for _ in $(seq 200); do
-    WIN=$(xdotool search --onlyvisible --classname '^loma$' 2>/dev/null | head -1)
-    [ -n "$WIN" ] && break
-    kill -0 "$LOMA_PID" 2>/dev/null || break
-    sleep 0.05
-  done
-  [ -n "$WIN" ] && sleep 0.25  # the first frame, well before the first tick
+  E2E_STARTED+=("$LOMA_PID")
+  e2e_await_window -t "${1:-10000}" --classname '^loma$' && sleep 0.25  # the first frame
 }
 stop_loma() { kill "$LOMA_PID" 2>/dev/null; wait "$LOMA_PID" 2>/dev/null; }
 
-wait_exit() {  # wait_exit SECONDS: CODE is the exit code, or 124 if still running
-  local deadline=$(( $(now_ms) + $1 * 1000 ))
-  while kill -0 "$LOMA_PID" 2>/dev/null && [ "$(now_ms)" -lt $deadline ]; do sleep 0.02; done
-  if kill -0 "$LOMA_PID" 2>/dev/null; then CODE=124; return; fi
-  wait "$LOMA_PID"; CODE=$?
-}
-
-geometry() { [ -n "$WIN" ] && xwininfo -id "$WIN" 2>/dev/null | awk '/Absolute upper-left X/{x=$NF}/Absolute upper-left Y/{y=$NF}/Width/{w=$NF}/Height/{h=$NF}END{print x, y, w, h}'; }
-shoot() { import -window root -crop "${3}x${4}+${1}+${2}" +repage "$WORK/$5.png"; }
+# No window, no xwininfo: without one it would wait for a click to pick one.
+geometry() { [ -n "$WIN" ] && e2e_geometry "$WIN"; }
+shoot() { e2e_shot "$WORK/$5.png" "$3" "$4" "$1" "$2"; }  # shoot X Y W H NAME
 
 # maxdiff A B [x y w h]: the largest difference of each channel, "R G B", outside the rectangle
 maxdiff() {
@@ -137,7 +114,7 @@ placed() {  # placed WHAT X: the window shows at (X, 7), 571 x 253
   stop_loma
 }
 
-start_xvfb 3200x1080x24
+e2e_display 3200x1080
 xrandr --setmonitor left "$LEFT" screen >/dev/null
 xrandr --setmonitor right "$RIGHT" none >/dev/null
 placed "two RandR monitors, none primary" 354
@@ -153,10 +130,10 @@ xrandr --delmonitor left >/dev/null
 xrandr --setmonitor right "$RIGHT" none >/dev/null
 xrandr --setmonitor '*left' "$LEFT" screen >/dev/null
 placed "two RandR monitors, the left one primary" 354
-stop_xvfb
+e2e_stop_display
 
 # Xephyr's two screens as Xinerama heads: its RandR lists one monitor only, 1280 x 1024.
-start_xvfb 3300x1200x24
+e2e_display 3300x1200
 OUTER=$DISPLAY
 start_xephyr +xinerama -screen 1280x1024 -screen 1920x1080
 echo "  Xephyr: $(xdpyinfo -ext XINERAMA 2>/dev/null | grep -c 'head #') Xinerama heads," \
@@ -174,7 +151,7 @@ fi
 stop_loma
 kill "$XEPHYR_PID" 2>/dev/null; wait "$XEPHYR_PID" 2>/dev/null
 export DISPLAY=$OUTER
-stop_xvfb
+e2e_stop_display
 
 # --- every TrueColor depth ---------------------------------------------------------------------
 # The frame is composed at 32 bits and converted for the screen: against the 24-bit image each
@@ -183,7 +160,7 @@ stop_xvfb
 
 limit() { awk -v b="$1" 'BEGIN { printf "%.2f", 255 / (2 ^ b - 1) }'; }
 at_depth() {  # at_depth DEPTH BITS-R BITS-G BITS-B
-  start_xvfb 1280x1024x$1
+  display_at 1280x1024x$1
   start_loma
   local g; g=$(geometry)
   check "$1 bits: the window shows at (354, 7), 571 x 253 ($g)" test "$g" = "354 7 571 253"
@@ -197,40 +174,40 @@ at_depth() {  # at_depth DEPTH BITS-R BITS-G BITS-B
     sed 's/^/  loma: /' "$WORK/stderr"
   fi
   stop_loma
-  stop_xvfb
+  e2e_stop_display
 }
 at_depth 15 5 5 5
 at_depth 16 5 6 5
 at_depth 30 10 10 10
 
 # A colormapped screen: one line saying why, exit 1, no window.
-start_xvfb 1280x1024x8
-start_loma
-wait_exit 3
+display_at 1280x1024x8
+start_loma 1500
+e2e_wait_exit "$LOMA_PID" 3000
 check "8-bit PseudoColor: no window" test -z "$WIN"
 check "8-bit PseudoColor: exit code 1 (got $CODE)" test "$CODE" = 1
 echo "  stderr: $(cat "$WORK/stderr")"
 check "8-bit PseudoColor: one line on stderr naming the display and TrueColor" \
   bash -c '[ "$(wc -l < "$1")" = 1 ] && grep -q "display \"$2\" has no TrueColor" "$1"' _ \
   "$WORK/stderr" "$DISPLAY"
-stop_xvfb
+e2e_stop_display
 
 # --- a density change while running ------------------------------------------------------------
 # 96 to 144 dpi as a desktop's scale setting writes it: the form's twips stay, their pixels
 # change. Left 5317.5 twips (centred at 96 dpi) is 531.75 px at 144, Top 100 twips 10 px; the
 # size 8565 x 3800 twips is 856 x 380. Back at 96 dpi it is where it started.
 
-start_xvfb 1280x800x24
+e2e_display 1280x800
 start_loma
 check "96 dpi: 571 x 253 at (354, 7)" test "$(geometry)" = "354 7 571 253"
 sleep 1.3  # a tick at least: the count must go on from where it is, not start again
 shoot 354 7 571 253 before
-start=$(now_ms)
+start=$(e2e_now_ms)
 echo "Xft.dpi: 144" | xrdb -merge
-merged=$(now_ms)
+merged=$(e2e_now_ms)
 seen=
-while [ $(($(now_ms) - start)) -lt 5000 ]; do
-  [ "$(geometry)" = "532 10 856 380" ] && { seen=$(now_ms); break; }
+while [ $(($(e2e_now_ms) - start)) -lt 5000 ]; do
+  [ "$(geometry)" = "532 10 856 380" ] && { seen=$(e2e_now_ms); break; }
 done
 if [ -n "$seen" ]; then
   echo "  the new layout seen $((seen - start)) ms after xrdb started, $((seen - merged)) ms after it returned"
@@ -264,10 +241,9 @@ shoot 354 7 571 253 back
 d=$(maxdiff "$WORK/back.png" "$GOLDEN/found.png" $NUMBER_96)
 echo "  back at 96 dpi: largest difference from found.png (R G B): $d"
 check "back at 96 dpi: drawn as reviewed, but for the number" within "$d" "0 0 0"
-xdotool mousemove $((354 + 122)) $((7 + 168)) click 1  # the close button's caption
-wait_exit 2
+e2e_click $((354 + 122)) $((7 + 168))  # the close button's caption
+e2e_wait_exit "$LOMA_PID" 2000
 check "and the close button ends it, code 0" test "$CODE" = 0
-stop_xvfb
+e2e_stop_display
 
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+e2e_summary
