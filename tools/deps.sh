@@ -4,13 +4,13 @@
 set -euo pipefail
 
 build=(ca-certificates cmake g++ make pkg-config libgtest-dev libcairo2-dev libpango1.0-dev
-       libturbojpeg0-dev libx11-dev libxext-dev libxrandr-dev libfontconfig-dev
+       libturbojpeg0-dev libx11-dev libxext-dev libxrandr-dev libxinerama-dev libfontconfig-dev
        libatk1.0-dev libatk-bridge2.0-dev libdbus-1-dev)
 run=(xvfb x11-utils imagemagick procps)
 test=(git mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagick procps
       attr python3 python3-pil python3-numpy python3-fonttools python3-pyclipper
       libjpeg-turbo-progs fonts-noto-cjk fonts-inter fonts-urw-base35 clang-format clang-tidy
-      dbus at-spi2-core python3-pyatspi x11-xserver-utils)
+      dbus at-spi2-core python3-pyatspi x11-xserver-utils xserver-xephyr)
 test+=(orca speech-dispatcher)  # the real screen reader and its speech (e2e-orca)
 # The release (tools/release.sh) and its checks; 32-bit Wine runs the x86 installer and program.
 release=(git mingw-w64 python3 dpkg-dev lintian wixl msitools zip strip-nondeterminism

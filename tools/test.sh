@@ -98,6 +98,10 @@ if [ -f tests/e2e/x11/density.sh ]; then
   stage e2e-x11-density bash tests/e2e/x11/density.sh
   count e2e-x11-density
 fi
+if [ -f tests/e2e/x11/displays.sh ]; then
+  stage e2e-x11-displays bash tests/e2e/x11/displays.sh
+  count e2e-x11-displays
+fi
 if [ -f tests/e2e/wine/density.sh ]; then
   stage e2e-wine-density bash tests/e2e/wine/density.sh
   count e2e-wine-density

@@ -1,6 +1,7 @@
 // X11 platform: the screen's density (see density.h).
 #include "platform/x11/density.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xresource.h>
 
 #include <cmath>
@@ -34,6 +35,23 @@ int dpiFromResources(const char* resources) {
 int screenDpi(Display* display) {
   // The text the server held when we connected: the desktop sets it before it starts programs.
   return dpiFromResources(XResourceManagerString(display));
+}
+
+int currentScreenDpi(Display* display) {
+  // Xlib keeps the text it read at the connection: the property itself is read again.
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* text = nullptr;
+  constexpr long kMostWords = 1L << 22;  // 16 MB: far more than any resource database
+  if (XGetWindowProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, 0, kMostWords,
+                         False, XA_STRING, &type, &format, &items, &after, &text) != Success)
+    return forms::kDesignDpi;
+  int dpi = type == XA_STRING && format == 8 && text
+                ? dpiFromResources(reinterpret_cast<const char*>(text))
+                : forms::kDesignDpi;
+  if (text) XFree(text);
+  return dpi;
 }
 
 }  // namespace platform::x11

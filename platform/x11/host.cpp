@@ -1,5 +1,6 @@
 #include "platform/x11/host.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -40,10 +41,11 @@ bool Host::open() {
       std::fprintf(stderr, "loma: cannot open display: DISPLAY is not set\n");
     return false;
   }
-  Visual* visual = DefaultVisual(display_, DefaultScreen(display_));
-  if (DefaultDepth(display_, DefaultScreen(display_)) != 24 || visual->c_class != TrueColor ||
-      visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF) {
-    std::fprintf(stderr, "loma: display \"%s\" has no 24-bit TrueColor default visual\n",
+  // Colormapped screens (8-bit PseudoColor and its kin) would need the picture's colours
+  // allocated one by one: the launcher draws on TrueColor only, at any depth from 15 bits.
+  if (!Presenter::drawsOn(display_)) {
+    std::fprintf(stderr,
+                 "loma: display \"%s\" has no TrueColor default visual of 15 bits or more\n",
                  DisplayString(display_));
     return false;
   }
@@ -110,18 +112,9 @@ void Host::attach(forms::Form& form) {
       CopyFromParent, CWBackPixmap | CWBitGravity | CWEventMask, &attributes);
   describeWindow(display_, window_, *atoms_, "LOMA", /*takesFocus=*/false);
   setFixedGeometry(display_, window_, bounds_);
-  if (form.icon()) {
-    // The icon at its own size and, on a denser screen, resampled to that density's size too:
-    // the window manager takes the one that suits it.
-    if (auto icon = decodeIcon(form.icon()->bytes())) {
-      std::vector<ArgbImage> sizes{*icon};
-      int scaled = forms::toPixels(forms::pointerToTwips(icon->width, forms::kDesignDpi), dpi_);
-      if (scaled != icon->width) {
-        if (auto larger = resampleIcon(*icon, scaled, scaled)) sizes.push_back(std::move(*larger));
-      }
-      setIcon(display_, window_, *atoms_, sizes);
-    }
-  }
+  setIcons();
+  // The resource database's changes: a new Xft.dpi is a new density for the window.
+  XSelectInput(display_, root, PropertyChangeMask);
 
   // The surface takes the window's size at the first paint: loading the form may change it.
   painter_ = std::make_unique<CairoPainter>(1, 1);
@@ -132,6 +125,20 @@ void Host::attach(forms::Form& form) {
   XFlush(display_);
   if (timer_) schedule_.emplace(monotonicMs(), timer_->interval());
   form.attach(this);
+}
+
+void Host::setIcons() {
+  if (!form_->icon()) return;
+  // The icon at its own size and, on a denser screen, resampled to that density's size too:
+  // the window manager takes the one that suits it.
+  if (auto icon = decodeIcon(form_->icon()->bytes())) {
+    std::vector<ArgbImage> sizes{*icon};
+    int scaled = forms::toPixels(forms::pointerToTwips(icon->width, forms::kDesignDpi), dpi_);
+    if (scaled != icon->width) {
+      if (auto larger = resampleIcon(*icon, scaled, scaled)) sizes.push_back(std::move(*larger));
+    }
+    setIcon(display_, window_, *atoms_, sizes);
+  }
 }
 
 void Host::applyBounds(const forms::PixelRect& screenPixels) {
@@ -208,6 +215,9 @@ void Host::onEvent(const XEvent& event) {
     case VisibilityNotify:
       onVisibility(event);
       break;
+    case PropertyNotify:
+      onProperty(event);
+      break;
     default:
       break;
   }
@@ -259,6 +269,19 @@ void Host::onVisibility(const XEvent& event) {
   if (above_ && event.xvisibility.state != VisibilityUnobscured &&
       !managerKeepsAbove(display_, *atoms_))
     XRaiseWindow(display_, window_);
+}
+
+// The user changed the scale (xrdb, or a desktop's settings daemon, wrote a new Xft.dpi): the
+// form lays itself out again from its unchanged twips and repaints, as the Windows program does
+// on WM_DPICHANGED. No handler of the launcher runs; the timer goes on on its schedule.
+void Host::onProperty(const XEvent& event) {
+  const XPropertyEvent& e = event.xproperty;
+  if (e.window != DefaultRootWindow(display_) || e.atom != XA_RESOURCE_MANAGER) return;
+  int dpi = currentScreenDpi(display_);
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  form_->setDpi(dpi_);
+  setIcons();
 }
 
 void Host::deliverDueTicks() {

@@ -2,8 +2,8 @@
 //
 // Implements: the launcher's one window (no decorations, above other windows, never taking the
 // focus, its names and icon for the window manager), its geometry in pixels from the form's
-// twips on the primary monitor at the screen's density (Xft.dpi), the screen width of that
-// monitor, SetWindowPos as
+// twips on the primary monitor at the screen's density (Xft.dpi, followed when it changes),
+// the screen width of that monitor, SetWindowPos as
 // _NET_WM_STATE_ABOVE plus a map that does not activate, the event loop (exposure with
 // repainting of what changed only, mouse buttons, the window manager's close, the timer on its
 // absolute schedule), Terminate as an immediate exit, and the unhandled-error message.
@@ -68,6 +68,8 @@ class Host : public platform::Host, private forms::NativeWindow {
   void onButton(const _XEvent& event);
   void onClientMessage(const _XEvent& event);
   void onVisibility(const _XEvent& event);
+  void onProperty(const _XEvent& event);
+  void setIcons();
   void deliverDueTicks();
   void paint();
   void waitForEvents();

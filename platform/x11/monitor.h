@@ -7,7 +7,8 @@
 
 namespace platform::x11 {
 
-// The primary monitor's rectangle (XRandR 1.5), or the whole screen when none is marked.
+// The primary monitor's rectangle, from the server's RandR 1.5 monitors and Xinerama heads
+// (see primary_choice.h for the choice).
 forms::PixelRect primaryMonitor(Display* display);
 
 }  // namespace platform::x11
