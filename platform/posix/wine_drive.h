@@ -8,6 +8,10 @@
 
 namespace platform::posix {
 
+// Makes a relative $WINEPREFIX absolute against the current folder, once, as the program starts:
+// Wine refuses a relative prefix, and the lookup and the start must see the same one.
+void settleWinePrefix();
+
 // The Wine prefix: $WINEPREFIX, or ~/.wine when it is unset or empty.
 std::string winePrefix();
 
@@ -17,8 +21,10 @@ std::string driveRoot(char letter);
 
 // The entry at a full Windows path ("C:\folder\name.exe", either slash) that a lookup with an
 // attribute mask admits, found as Wine finds it: each element resolved by resolveName in its
-// folder's listing. nullopt when the path is not a full drive path, a folder on the way is
-// missing, or the folder holds no admitted entry.
+// folder's listing, the exact name tried before the folder is read. nullopt when the path is not
+// a full drive path, a folder on the way is missing or may not be read, or the folder holds no
+// admitted entry. Raises 67 (no descriptor left), 7 (no memory) or 57 (any other failure) when
+// the file system cannot tell whether the entry is there.
 struct DriveEntry {
   std::string hostPath;  // where the entry is on this system
   std::string name;      // its stored name

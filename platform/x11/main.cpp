@@ -2,9 +2,11 @@
 #include <cstdlib>
 
 #include "app/startup.h"
+#include "platform/posix/wine_drive.h"
 #include "platform/x11/host.h"
 
 int main() {
+  platform::posix::settleWinePrefix();
   platform::x11::Host host;
   if (!host.open()) return EXIT_FAILURE;
   int exitCode = 0;
