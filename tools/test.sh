@@ -83,6 +83,10 @@ for e2e in tests/e2e/x11/run.sh tests/e2e/wine/run.sh tests/e2e/atspi/run.sh \
   count "$name"
 done
 
+if [ -f tests/e2e/x11/lookup.sh ]; then
+  stage e2e-x11-lookup bash tests/e2e/x11/lookup.sh
+  count e2e-x11-lookup
+fi
 if [ -f tests/e2e/wine/casemap/check.sh ]; then
   stage e2e-wine-casemap bash tests/e2e/wine/casemap/check.sh
   count e2e-wine-casemap
