@@ -130,6 +130,7 @@ void resolutionRules(const Case& c) {
     if (!admitted) continue;
     require(platform::posix::sameName(entry.name, c.wanted),
             "an entry stands only for its own name but for case");
+    caseRules(forms::fromUtf8(entry.name), c.wanted);
     if (entry.name == exact) {
       expected = entry.name;
       exactAdmitted = true;
@@ -144,8 +145,6 @@ void resolutionRules(const Case& c) {
     require(c.wanted.find(u'\uFFFD') != std::u16string::npos,
             "a name that is not UTF-8 never equals a real one");
   }
-
-  if (chosen) caseRules(forms::fromUtf8(*chosen), c.wanted);
 
   std::vector<ListedEntry> reversed(c.listing.rbegin(), c.listing.rend());
   require(resolve(reversed, c, c.attributes) == chosen, "the listing's order does not matter");
