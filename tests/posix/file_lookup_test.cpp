@@ -56,6 +56,11 @@ class NoDescriptorsLeft {
 // A folder that cannot be read for want of a descriptor says nothing about the entry: that is
 // error 67, not "not found". The exact name needs no listing, so it is found all the same.
 TEST_F(FileLookup, OutOfDescriptorsIsAnErrorNotAbsence) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizers' runtime opens a pipe to check memory as an exception is made; with no
+  // descriptor left it reports that as a fault. The plain build runs this test.
+  GTEST_SKIP() << "needs descriptors the sanitizers' runtime would take";
+#endif
   write(programFolder() / "LOMADiag.exe", "MZ");
   std::u16string exact, otherCase;
   int file = 0, folder = 0;
