@@ -9,9 +9,10 @@ namespace platform::posix {
 
 std::u16string dir(std::u16string_view windowsPath, int attributes) {
   auto found = findEntry(windowsPath, attributes);
+  std::u16string name = found ? forms::fromUtf8(found->name) : std::u16string();
   // Held for the start: the program started is then the file found here.
-  keepFound(windowsPath, found ? &found->hostPath : nullptr);
-  return found ? forms::fromUtf8(found->name) : std::u16string();
+  keepFound(windowsPath, found ? &*found : nullptr);
+  return name;
 }
 
 }  // namespace platform::posix

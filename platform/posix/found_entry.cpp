@@ -1,10 +1,7 @@
 // POSIX backend: one held entry, for the one start that follows the launcher's one lookup.
 #include "platform/posix/found_entry.h"
 
-#include <fcntl.h>
-
 #include "forms/units.h"
-#include "platform/posix/wine_drive.h"
 
 namespace platform::posix {
 
@@ -27,12 +24,10 @@ std::string keyOf(std::u16string_view windowsPath) {
 
 }  // namespace
 
-void keepFound(std::u16string_view windowsPath, const std::string* hostPath) {
+void keepFound(std::u16string_view windowsPath, DriveEntry* found) {
   slot().reset();
-  if (!hostPath) return;
-  Descriptor file(open(hostPath->c_str(), O_PATH | O_CLOEXEC));
-  if (!file) return;
-  slot() = Slot{keyOf(windowsPath), {*hostPath, std::move(file)}};
+  if (!found || !found->file) return;
+  slot() = Slot{keyOf(windowsPath), {found->hostPath, std::move(found->file)}};
 }
 
 std::optional<HeldEntry> takeFound(std::u16string_view windowsPath) {

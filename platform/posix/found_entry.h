@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/posix/descriptor.h"
+#include "platform/posix/wine_drive.h"
 
 namespace platform::posix {
 
@@ -15,10 +16,10 @@ struct HeldEntry {
   Descriptor file;       // an O_PATH descriptor of the file found there
 };
 
-// Holds the entry just found at `windowsPath` in the current prefix, in place of any held
-// before; nullptr (nothing found) lets go of it. When no descriptor is left to hold it with,
-// nothing is held and the start resolves the path again.
-void keepFound(std::u16string_view windowsPath, const std::string* hostPath);
+// Holds the file of the entry just found at `windowsPath` in the current prefix (taking its
+// descriptor), in place of any held before; nullptr (nothing found) lets go of it. An entry
+// found with no descriptor left to hold it is not held: the start resolves the path again.
+void keepFound(std::u16string_view windowsPath, DriveEntry* found);
 
 // The held entry when it was found at `windowsPath` in the current prefix; it is held no longer.
 std::optional<HeldEntry> takeFound(std::u16string_view windowsPath);

@@ -87,9 +87,9 @@ Kind programKind(const Descriptor& held, const std::string& path) {
 // The entry the start runs: the file a lookup with mask 0 admits, so that the program the lookup
 // found is the program started; else a hidden or system file, which Windows starts as well; else
 // a folder, which it refuses to run.
-std::optional<std::string> programPath(std::u16string_view windowsPath) {
+std::optional<DriveEntry> programEntry(std::u16string_view windowsPath) {
   for (int mask : {vbNormal, vbHidden | vbSystem, vbHidden | vbSystem | vbDirectory}) {
-    if (auto entry = findEntry(windowsPath, mask)) return std::move(entry->hostPath);
+    if (auto entry = findEntry(windowsPath, mask)) return entry;
   }
   return std::nullopt;
 }
@@ -159,9 +159,10 @@ double startProgram(std::u16string_view windowsPath, std::span<const char* const
     path = std::move(found->hostPath);
     held = std::move(found->file);
   } else {
-    path = programPath(windowsPath);
-    if (!path) throw forms::err::fileNotFound();
-    held = holdProgram(*path);
+    std::optional<DriveEntry> entry = programEntry(windowsPath);
+    if (!entry) throw forms::err::fileNotFound();
+    path = std::move(entry->hostPath);
+    held = entry->file ? std::move(entry->file) : holdProgram(*path);
   }
   checkProgramFile(held);
   const Kind kind = programKind(held, *path);

@@ -2,6 +2,7 @@
 #include "platform/posix/wine_drive.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -128,6 +129,22 @@ ListedEntry entryAt(const std::string& folder, std::string name) {
   return {std::move(name), kind, dosAttrib(path)};
 }
 
+// The entry as the descriptor's own file has it, not whatever its path names by now.
+ListedEntry heldEntry(const Descriptor& file, std::string name, const std::string& hostPath) {
+  struct stat st {};
+  if (fstat(file.get(), &st) != 0) raiseLookupFailure(errno);
+  EntryKind kind = S_ISREG(st.st_mode)   ? EntryKind::File
+                   : S_ISDIR(st.st_mode) ? EntryKind::Folder
+                                         : EntryKind::Other;
+  if (kind == EntryKind::Other) return {std::move(name), kind, std::nullopt};
+  // An O_PATH descriptor has no attributes of its own to read, but its /proc link names its file.
+  std::string self = "/proc/self/fd/" + std::to_string(file.get());
+  struct stat linked {};
+  bool viaProc =
+      stat(self.c_str(), &linked) == 0 && linked.st_ino == st.st_ino && linked.st_dev == st.st_dev;
+  return {std::move(name), kind, dosAttrib(viaProc ? self : hostPath)};
+}
+
 // The entries of `folder` whose names equal `name` but for letter case, in the order the folder
 // lists them, with what resolveName needs of each. A folder that may not be read lists nothing.
 std::vector<ListedEntry> listSameNames(const std::string& folder, std::u16string_view name) {
@@ -208,9 +225,24 @@ std::optional<DriveEntry> findEntry(std::u16string_view windowsPath, int attribu
     if (!sub) return std::nullopt;
     folder += "/" + *sub;
   }
-  auto name = resolveIn(folder, {last, false, attributes});
-  if (!name) return std::nullopt;
-  return DriveEntry{folder + "/" + *name, std::move(*name)};
+  const WantedName wanted{last, false, attributes};
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    auto name = resolveIn(folder, wanted);
+    if (!name) return std::nullopt;
+    std::string hostPath = folder + "/" + *name;
+    Descriptor file(open(hostPath.c_str(), O_PATH | O_CLOEXEC));
+    if (!file) {
+      // Found, but nothing left to hold it with: the start, opening it again, says so.
+      if (errno == EMFILE || errno == ENFILE) return DriveEntry{hostPath, std::move(*name), {}};
+      expectAbsence(errno);
+      continue;  // gone since it was resolved
+    }
+    const ListedEntry held = heldEntry(file, *name, hostPath);
+    if (resolveName(std::span(&held, 1), wanted)) {
+      return DriveEntry{std::move(hostPath), std::move(*name), std::move(file)};
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace platform::posix
