@@ -15,32 +15,15 @@ set -u
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
 LOMA=${LOMA:-$ROOT/build/linux/loma}
 STUB=${LOMA_REPORT_STUB:-$ROOT/build/linux/tests/posix/loma_report_stub}
-WORK=$(mktemp -d /tmp/loma-lookup.XXXXXX)
-chmod 755 "$WORK"  # nobody must reach the prefixes below it
-passed=0 failed=0
-started=()
-
-cleanup() {
-  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-check() {  # check NAME COMMAND...
-  local name=$1; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
-}
+. "$ROOT/tests/e2e/lib.sh"
 
 for f in "$LOMA" "$STUB"; do
   [ -x "$f" ] || { echo "no $f (cmake --preset linux && cmake --build build/linux)"; exit 1; }
 done
 
-display_file=$WORK/display
-Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
-started+=($!)
-for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$display_file")
+e2e_init lookup
+chmod 755 "$WORK"  # nobody must reach the prefixes below it
+e2e_display
 
 # A fresh prefix whose program folder's path is given, e.g. new_prefix ORNPrg/ZAVRO_Fi.
 new_prefix() {
@@ -72,7 +55,7 @@ run_loma() {
       "${runner[@]}" "$LOMA" 2>"$REPORTS/stderr"
   ) &
   LOMA_PID=$!
-  started+=($LOMA_PID)
+  E2E_STARTED+=("$LOMA_PID")
 }
 wait_report() {  # wait_report SECONDS: true once the started program has reported
   local i
@@ -82,19 +65,6 @@ wait_report() {  # wait_report SECONDS: true once the started program has report
 stop_loma() {
   kill "$LOMA_PID" 2>/dev/null
   wait "$LOMA_PID" 2>/dev/null
-}
-# wait_exit SECONDS: CODE is the exit code, or 124 when it still runs.
-wait_exit() {
-  local i
-  CODE=124
-  for i in $(seq $(($1 * 20))); do
-    if ! kill -0 "$LOMA_PID" 2>/dev/null; then
-      wait "$LOMA_PID"
-      CODE=$?
-      return
-    fi
-    sleep 0.05
-  done
 }
 ran_inode() { head -1 "$REPORTS/ran" 2>/dev/null; }
 
@@ -144,7 +114,7 @@ for stored in LOMADiag.exe lomadiag.exe; do
   # The message waits for OK where it can be drawn; it is dismissed here by closing it.
   box=$(xdotool search --onlyvisible --classname '^loma$' 2>/dev/null | head -1)
   [ -n "$box" ] && xdotool key --window "$box" Return 2>/dev/null
-  wait_exit 3
+  e2e_wait_exit "$LOMA_PID" 3000
   check "ulimit -n 7, stored as $stored: ends with a non-zero code (code $CODE; 124: still runs)" \
     test "$CODE" != 0 -a "$CODE" != 124
   stop_loma
@@ -156,7 +126,7 @@ for limit in "-s 32" "-v 30720"; do
   place_stub ORNPrg/ZAVRO_Fi/LOMADiag.exe
   # shellcheck disable=SC2086  # "-s 32": the option and its value
   run_loma ulimit $limit
-  wait_exit 5
+  e2e_wait_exit "$LOMA_PID" 5000
   echo "       ulimit $limit: $(head -c 200 "$REPORTS/stderr")"
   check "ulimit $limit: exit code 1 (code $CODE)" test "$CODE" = 1
   check "ulimit $limit: one line that says which limit" \
@@ -180,21 +150,20 @@ check "beside it, zavro_fi's program is the one started" \
 stop_loma
 
 # --- a relative WINEPREFIX with a Windows program -----------------------------------------
-new_prefix ORNPrg/ZAVRO_Fi
+PREFIX=$WORK/wine-prefix
+e2e_wine_prefix "$PREFIX"
+mkdir -p "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi"
+REPORTS=$(mktemp -d "$WORK/reports.XXXX")
 x86_64-w64-mingw32-gcc -O2 -municode -mwindows -DUNICODE -D_UNICODE -o "$WORK/LOMADiag.exe" \
   "$ROOT/tests/e2e/wine/stub/stub.c" || exit 1
 cp "$WORK/LOMADiag.exe" "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
-WINEDEBUG=-all WINEPREFIX=$PREFIX wineboot -i >/dev/null 2>&1
-WINEPREFIX=$PREFIX wineserver -w
 record=$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.ran
 cd "$WORK" || exit 1
-RUN_PREFIX=./$(basename "$PREFIX") WINEDEBUG=-all run_loma
+RUN_PREFIX=./wine-prefix run_loma
 for _ in $(seq 200); do [ -s "$record" ] && break; sleep 0.1; done
 check "relative WINEPREFIX: the Windows program ran through Wine in that prefix" test -s "$record"
 check "relative WINEPREFIX: no error reported" test ! -s "$REPORTS/stderr"
 stop_loma
 cd "$ROOT" || exit 1
-WINEPREFIX=$PREFIX wineserver -k 2>/dev/null
 
-echo "lookup: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_summary

@@ -6,40 +6,23 @@
 # by each simple case mapping of the Unicode data (2,363 of them, upper and lower), finds it
 # exactly when the table folds both names alike. Needs mingw-w64, wine and unicode-data.
 set -uo pipefail
-cd "$(dirname "$0")/../../../.."
-
-passed=0
-failed=0
-check() {  # check NAME COMMAND...
-  if "${@:2}"; then
-    echo "ok: $1"
-    passed=$((passed + 1))
-  else
-    echo "FAILED: $1"
-    failed=$((failed + 1))
-  fi
-}
-
-work=$(mktemp -d /tmp/loma-casemap.XXXXXX)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all
-cleanup() {
-  wineserver -k 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+ROOT=$(cd "$(dirname "$0")/../../../.." && pwd)
+cd "$ROOT" || exit 1
+. "$ROOT/tests/e2e/lib.sh"
+e2e_init casemap
 
 data=/usr/share/unicode/UnicodeData.txt
-python3 tools/unicode/make_upcase.py "$data" >"$work/generated.inc"
+python3 tools/unicode/make_upcase.py "$data" >"$WORK/generated.inc"
 check "the committed table is the generator's output" \
-  cmp -s "$work/generated.inc" forms/upcase_table.inc
+  cmp -s "$WORK/generated.inc" forms/upcase_table.inc
 
-x86_64-w64-mingw32-gcc -O2 -Wall -Werror -o "$work/upcase_probe.exe" \
+x86_64-w64-mingw32-gcc -O2 -Wall -Werror -o "$WORK/upcase_probe.exe" \
   tests/e2e/wine/casemap/upcase_probe.c -lntdll || exit 1
-wineboot -i >/dev/null 2>&1
-wine "$work/upcase_probe.exe" table 2>/dev/null | tr -d '\r' >"$work/wine-table.txt"
+e2e_wine_prefix "$WORK/prefix"
+wine "$WORK/upcase_probe.exe" table 2>/dev/null | tr -d '\r' >"$WORK/wine-table.txt"
 
 # The committed table as "XXXX YYYY" lines, and every simple mapping of the Unicode data.
-python3 - "$data" "$work" <<'PY'
+python3 - "$data" "$WORK" <<'PY'
 import re, sys
 data, work = sys.argv[1], sys.argv[2]
 pairs = re.findall(r"\{0x([0-9A-F]{4}), 0x([0-9A-F]{4})\}", open("forms/upcase_table.inc").read())
@@ -56,14 +39,14 @@ with open(f"{work}/mappings.txt", "w") as out:
     for a, b in sorted(mappings):
         out.write(f"{a:04X} {b:04X}\n")
 PY
-echo "table: $(wc -l <"$work/table.txt") units; Wine's RtlUpcaseUnicodeChar: $(wc -l <"$work/wine-table.txt")"
+echo "table: $(wc -l <"$WORK/table.txt") units; Wine's RtlUpcaseUnicodeChar: $(wc -l <"$WORK/wine-table.txt")"
 check "Wine's RtlUpcaseUnicodeChar changes the same units to the same letters" \
-  cmp -s "$work/table.txt" "$work/wine-table.txt"
+  cmp -s "$WORK/table.txt" "$WORK/wine-table.txt"
 
-wine "$work/upcase_probe.exe" files 'C:\casemap' <"$work/mappings.txt" 2>/dev/null |
-  tr -d '\r' >"$work/wine-files.txt"
+wine "$WORK/upcase_probe.exe" files 'C:\casemap' <"$WORK/mappings.txt" 2>/dev/null |
+  tr -d '\r' >"$WORK/wine-files.txt"
 lookups() {
-  python3 - "$work" <<'PY'
+  python3 - "$WORK" <<'PY'
 import sys
 work = sys.argv[1]
 table = {}
@@ -87,5 +70,4 @@ PY
 check "Wine's file lookup finds a name by another case exactly when the table folds both alike" \
   lookups
 
-echo "casemap: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_summary
