@@ -8,11 +8,20 @@ RuntimeError invalidProcedureCall() {
 RuntimeError overflow() {
   return {6, "Overflow"};
 }
+RuntimeError outOfMemory() {
+  return {7, "Out of memory"};
+}
 RuntimeError typeMismatch() {
   return {13, "Type mismatch"};
 }
 RuntimeError fileNotFound() {
   return {53, "File not found"};
+}
+RuntimeError deviceIoError() {
+  return {57, "Device I/O error"};
+}
+RuntimeError tooManyFiles() {
+  return {67, "Too many files"};
 }
 RuntimeError permissionDenied() {
   return {70, "Permission denied"};

@@ -28,8 +28,11 @@ struct Terminated {};
 namespace err {
 RuntimeError invalidProcedureCall();          // 5
 RuntimeError overflow();                      // 6
+RuntimeError outOfMemory();                   // 7
 RuntimeError typeMismatch();                  // 13
 RuntimeError fileNotFound();                  // 53
+RuntimeError deviceIoError();                 // 57
+RuntimeError tooManyFiles();                  // 67
 RuntimeError permissionDenied();              // 70
 RuntimeError elementDoesNotExist(int index);  // 340
 RuntimeError objectAlreadyLoaded();           // 360

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 
 #include "forms/errors.h"
@@ -140,6 +141,16 @@ std::string toUtf8(std::u16string_view text) {
 
 namespace {
 
+// The upper-case table Windows and Wine compare file names by: a letter's simple upper-case
+// mapping where it goes back to that letter, so dotless i, long s and the Kelvin sign stay apart
+// from I, S and K. Generated from the Unicode data by tools/unicode/make_upcase.py.
+struct CasePair {
+  char16_t unit, upper;
+};
+constexpr CasePair kUpperCase[] = {
+#include "forms/upcase_table.inc"
+};
+
 // How many continuation bytes follow a lead byte, and the range its first one must lie in so that
 // the sequence is neither overlong, nor a surrogate, nor above U+10FFFF. extra < 0: no lead byte.
 struct Lead {
@@ -199,12 +210,17 @@ std::u16string fromUtf8(std::string_view text) {
   return out;
 }
 
+char16_t upperUnit(char16_t unit) {
+  if (unit < 0x80) return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 0x20) : unit;
+  const auto* end = std::end(kUpperCase);
+  const auto* pair = std::lower_bound(std::begin(kUpperCase), end, unit,
+                                      [](const CasePair& p, char16_t u) { return p.unit < u; });
+  return pair != end && pair->unit == unit ? pair->upper : unit;
+}
+
 std::u16string toUpper(std::u16string_view text) {
-  // Only the letters a file name on a Windows drive is compared by here: ASCII and Latin-1.
   std::u16string out(text);
-  for (auto& c : out) {
-    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c -= 0x20;
-  }
+  for (auto& c : out) c = upperUnit(c);
   return out;
 }
 

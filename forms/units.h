@@ -72,6 +72,9 @@ std::u16string integerToText(std::int16_t value);
 
 std::string toUtf8(std::u16string_view text);
 std::u16string fromUtf8(std::string_view text);
+// Upper case as Windows and Wine compare file names, one UTF-16 unit at a time (a surrogate
+// stays as it is): the launcher's name compare and the Linux lookup fold by this one rule.
+char16_t upperUnit(char16_t unit);
 std::u16string toUpper(std::u16string_view text);
 
 }  // namespace forms

@@ -86,6 +86,27 @@ TEST(Conversions, Utf8RoundTripAndUpperCase) {
   EXPECT_EQ(forms::toUpper(u"關閉"), u"關閉");
 }
 
+// The file-name table of Windows and Wine: every letter whose simple upper-case form goes back to
+// it, in every script, and nothing that does not go back.
+TEST(Conversions, UpperCaseIsTheFileNameTable) {
+  EXPECT_EQ(forms::toUpper(u"\u00e4\u00ff\u01c6\u0436\u03c9\u0561\u1e9b\uff41"),
+            u"\u00c4\u0178\u01c4\u0416\u03a9\u0531\u1e9b\uff21");
+  // Dotless i, long s, micro sign, final sigma, the Kelvin and Ohm signs, and titlecase Dz keep
+  // their own forms: each one's upper case lowers to another letter.
+  for (char16_t unit :
+       {u'\u0131', u'\u017f', u'\u00b5', u'\u03c2', u'\u212a', u'\u2126', u'\u01c5'}) {
+    EXPECT_EQ(forms::upperUnit(unit), unit) << std::hex << static_cast<int>(unit);
+  }
+  EXPECT_EQ(forms::upperUnit(u'\u00df'), u'\u00df');  // sharp s has no simple upper case
+  // A surrogate pair is two units, each left as it is (Deseret small long I has an upper case).
+  EXPECT_EQ(forms::toUpper(u"\U00010428"), u"\U00010428");
+  // Applying the table twice changes nothing more, over the whole plane.
+  for (unsigned unit = 0; unit <= 0xFFFF; ++unit) {
+    char16_t upper = forms::upperUnit(static_cast<char16_t>(unit));
+    ASSERT_EQ(forms::upperUnit(upper), upper) << std::hex << unit;
+  }
+}
+
 TEST(Conversions, Utf8DecoderRejectsWhatNoEncoderWrites) {
   // Overlong forms: "e" in two bytes, "/" in three, "A" in four; never the letters themselves.
   EXPECT_EQ(forms::fromUtf8("ex\xC1\xA5"), u"ex\uFFFD\uFFFD");

@@ -10,7 +10,7 @@ run=(xvfb x11-utils imagemagick procps)
 test=(git mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagick procps
       attr python3 python3-pil python3-numpy python3-fonttools python3-pyclipper
       libjpeg-turbo-progs fonts-noto-cjk fonts-inter fonts-urw-base35 clang-format clang-tidy
-      dbus at-spi2-core python3-pyatspi x11-xserver-utils xserver-xephyr)
+      dbus at-spi2-core python3-pyatspi x11-xserver-utils xserver-xephyr unicode-data)
 test+=(orca speech-dispatcher)  # the real screen reader and its speech (e2e-orca)
 # The release (tools/release.sh) and its checks; 32-bit Wine runs the x86 installer and program.
 release=(git mingw-w64 python3 dpkg-dev lintian wixl msitools zip strip-nondeterminism

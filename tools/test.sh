@@ -94,6 +94,14 @@ if [ -f tests/e2e/orca/run.sh ]; then
   count e2e-orca
 fi
 
+if [ -f tests/e2e/x11/lookup.sh ]; then
+  stage e2e-x11-lookup bash tests/e2e/x11/lookup.sh
+  count e2e-x11-lookup
+fi
+if [ -f tests/e2e/wine/casemap/check.sh ]; then
+  stage e2e-wine-casemap bash tests/e2e/wine/casemap/check.sh
+  count e2e-wine-casemap
+fi
 if [ -f tests/e2e/x11/density.sh ]; then
   stage e2e-x11-density bash tests/e2e/x11/density.sh
   count e2e-x11-density

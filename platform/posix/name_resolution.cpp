@@ -1,9 +1,6 @@
 // POSIX backend: which entry of one folder a name on a Wine drive stands for.
 #include "platform/posix/name_resolution.h"
 
-#include <clocale>
-#include <cwctype>
-
 #include "forms/units.h"
 #include "platform/api.h"
 
@@ -11,14 +8,10 @@ namespace platform::posix {
 
 namespace {
 
-// Wine compares names by their upper-case forms one UTF-16 unit at a time, as NTFS does; the
-// C.UTF-8 locale carries the Unicode case table. Without it ASCII and Latin-1 still fold.
+// Wine compares names by their upper-case forms one UTF-16 unit at a time, as NTFS does, by its
+// own table rather than the C library's: the one the launcher's own compare uses.
 std::u16string caseKey(std::u16string_view name) {
-  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
-  if (unicode == locale_t{}) return forms::toUpper(name);
-  std::u16string key(name);
-  for (auto& c : key) c = static_cast<char16_t>(towupper_l(c, unicode));
-  return key;
+  return forms::toUpper(name);
 }
 
 bool isHexDigit(char c) {

@@ -1,6 +1,6 @@
 // POSIX backend: which entry of one folder a name on a Wine drive stands for. A pure function of
 // the folder's listing, so the lookup (platform::Services::dir) and the start (::shell) resolve
-// every element of a path through the same rule and always agree on the entry.
+// every element of a path through the same rule.
 #pragma once
 
 #include <cstddef>
@@ -37,7 +37,8 @@ struct WantedName {
 std::optional<std::size_t> resolveName(std::span<const ListedEntry> listing,
                                        const WantedName& wanted);
 
-// True when a stored name equals `wanted` but for letter case, compared as Wine compares names.
+// True when a stored name equals `wanted` but for letter case, compared as Wine compares names:
+// unit for unit by forms::toUpper, the file-name table of Wine and Windows.
 bool sameName(std::string_view stored, std::u16string_view wanted);
 
 // The hidden, system and folder bits (vbHidden, vbSystem, vbDirectory) Wine reports for an entry.

@@ -17,37 +17,69 @@
 
 #include "forms/errors.h"
 #include "platform/api.h"
+#include "platform/posix/descriptor.h"
+#include "platform/posix/found_entry.h"
+#include "platform/posix/held_spawn.h"
 #include "platform/posix/wine_drive.h"
 
 namespace platform::posix {
 
 namespace {
 
-enum class Kind { Native, Windows };
+enum class Kind { Native, Script, Windows };
 
-// What the file's first bytes make of it. Which host program runs it depends on this alone, as
-// on Windows; the name's extension plays no part. The file is opened without waiting, so that a
-// FIFO or device put there after the lookup never holds the launcher up, and it must be a
-// regular file.
-Kind programKind(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) {
-    if (errno == EACCES || errno == EISDIR) throw forms::err::permissionDenied();
-    if (errno == ENOENT || errno == ENXIO) throw forms::err::fileNotFound();
-    throw forms::err::invalidProcedureCall();
+// The errors of the system calls that the start makes, as the classic runtime numbered them.
+[[noreturn]] void raiseStartFailure(int error) {
+  if (error == EACCES || error == EPERM) throw forms::err::permissionDenied();
+  if (error == EMFILE || error == ENFILE) throw forms::err::tooManyFiles();
+  if (error == ENOMEM) throw forms::err::outOfMemory();
+  throw forms::err::invalidProcedureCall();
+}
+
+// The resolved entry's file, held from here on: the kind is read from it and, for a native
+// program, it is the file that runs, whatever is renamed over its path meanwhile. O_PATH opens
+// it without reading it, so neither a FIFO nor a device put there after the lookup can hold the
+// launcher up, and an execute-only program can be held too.
+Descriptor holdProgram(const std::string& path) {
+  Descriptor held(open(path.c_str(), O_PATH | O_CLOEXEC));
+  if (!held) {
+    if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP) throw forms::err::fileNotFound();
+    raiseStartFailure(errno);
   }
+  return held;
+}
+
+// Only a regular file can be a program; a folder is refused to run.
+void checkProgramFile(const Descriptor& held) {
   struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    bool folder = S_ISDIR(st.st_mode);
-    close(fd);
-    throw folder ? forms::err::permissionDenied() : forms::err::fileNotFound();
+  if (fstat(held.get(), &st) != 0) raiseStartFailure(errno);
+  if (S_ISDIR(st.st_mode)) throw forms::err::permissionDenied();
+  if (!S_ISREG(st.st_mode)) throw forms::err::fileNotFound();
+}
+
+// What the held file's first bytes make of it. Which host program runs it depends on this alone,
+// as on Windows; the name's extension plays no part. It is read through /proc/self/fd, which
+// opens the held file itself, not its path again. A file that may be run but not read (mode 711
+// to another user) can only be a native program: Wine and an interpreter must read theirs, so it
+// is started natively, and the system's exec says whether it may run.
+Kind programKind(const Descriptor& held, const std::string& path) {
+  std::string self = "/proc/self/fd/" + std::to_string(held.get());
+  int fd = open(self.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0 && errno == ENOENT) {  // no /proc mounted: the path is all there is
+    fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  }
+  if (fd < 0) {
+    if (errno == EACCES) return Kind::Native;
+    if (errno == ENOENT || errno == ENXIO) throw forms::err::fileNotFound();
+    raiseStartFailure(errno);
   }
   char head[4] = {};
   ssize_t length = read(fd, head, sizeof head);
   close(fd);
-  if (length < 0) throw forms::err::invalidProcedureCall();
+  if (length < 0) raiseStartFailure(errno);
   std::string_view magic(head, static_cast<std::size_t>(length));
-  if (magic.starts_with("\177ELF") || magic.starts_with("#!")) return Kind::Native;
+  if (magic.starts_with("\177ELF")) return Kind::Native;
+  if (magic.starts_with("#!")) return Kind::Script;
   if (magic.starts_with("MZ")) return Kind::Windows;
   throw forms::err::invalidProcedureCall();
 }
@@ -55,9 +87,9 @@ Kind programKind(const std::string& path) {
 // The entry the start runs: the file a lookup with mask 0 admits, so that the program the lookup
 // found is the program started; else a hidden or system file, which Windows starts as well; else
 // a folder, which it refuses to run.
-std::optional<std::string> programPath(std::u16string_view windowsPath) {
+std::optional<DriveEntry> programEntry(std::u16string_view windowsPath) {
   for (int mask : {vbNormal, vbHidden | vbSystem, vbHidden | vbSystem | vbDirectory}) {
-    if (auto entry = findEntry(windowsPath, mask)) return std::move(entry->hostPath);
+    if (auto entry = findEntry(windowsPath, mask)) return entry;
   }
   return std::nullopt;
 }
@@ -101,8 +133,7 @@ pid_t spawn(const char* program, char* const argv[], char* const envp[]) {
   int error = posix_spawn(&pid, program, &actions, &attributes, argv, envp);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
-  if (error == EACCES || error == EPERM) throw forms::err::permissionDenied();
-  if (error != 0) throw forms::err::invalidProcedureCall();
+  if (error != 0) raiseStartFailure(error);
   reapWhenDone(pid);
   return pid;
 }
@@ -120,9 +151,31 @@ std::vector<std::string> wineEnvironment() {
 }  // namespace
 
 double startProgram(std::u16string_view windowsPath, std::span<const char* const> wineLocations) {
-  std::optional<std::string> path = programPath(windowsPath);
-  if (!path) throw forms::err::fileNotFound();
-  if (programKind(*path) == Kind::Native) {
+  // The file the lookup found and holds; else (a start without a lookup of that path just
+  // before) the entry resolved now, held from here on.
+  std::optional<std::string> path;
+  Descriptor held;
+  if (std::optional<HeldEntry> found = takeFound(windowsPath)) {
+    path = std::move(found->hostPath);
+    held = std::move(found->file);
+  } else {
+    std::optional<DriveEntry> entry = programEntry(windowsPath);
+    if (!entry) throw forms::err::fileNotFound();
+    path = std::move(entry->hostPath);
+    held = entry->file ? std::move(entry->file) : holdProgram(*path);
+  }
+  checkProgramFile(held);
+  const Kind kind = programKind(held, *path);
+  if (kind == Kind::Native) {
+    char* argv[] = {path->data(), nullptr};
+    pid_t pid = spawnHeld(held.get(), argv, environ);
+    if (pid < 0) raiseStartFailure(errno);
+    reapWhenDone(pid);
+    return pid;
+  }
+  if (kind == Kind::Script) {
+    // By its path: the kernel reads the "#!" line again, and the interpreter opens the script by
+    // the path it is given, which the script also sees as $0.
     char* argv[] = {path->data(), nullptr};
     return spawn(path->c_str(), argv, environ);
   }

@@ -8,10 +8,13 @@
 namespace platform::posix {
 
 // Starts the program at a full Windows path as a separate process and returns its process id at
-// once. A native program (ELF, or a "#!" script) is started directly; a Windows program (an MZ
-// image) through Wine, in the same prefix. Neither can be handed an initial window style, so it
-// is ignored. Raises 53 when there is no such file, 70 when running it is denied (a folder, or a
-// program without its run bit), 5 when it is no program this system can start.
+// once: the file the lookup of that path just found and holds, else the entry resolved now. A
+// native program (ELF, or a "#!" script) is started directly, an ELF one from the held file
+// itself, as is one that may be run but not read; a Windows program (an MZ image) through Wine,
+// in the same prefix. Neither can be handed an initial window style, so it is ignored. Raises 53
+// when there is no such file, 70 when running it is denied (a folder, or a program without its
+// run bit), 67 when no descriptor is left, 7 when no memory, 5 when it is no program this system
+// can start.
 double shell(std::u16string_view windowsPath, int windowStyle);
 
 // Where Wine may be, in this order; it is never looked for on PATH.

@@ -12,6 +12,9 @@
 // - the order of the listing does not matter (a folder is read in no particular order);
 // - a wider attribute mask never loses an entry; other kinds are never admitted;
 // - a name that is not well-formed UTF-8 never stands for a wanted name without U+FFFD;
+// - letter case folds by the file-name table: unit for unit, an ASCII letter stands only for
+//   itself in either case (never for a dotless i, a long s or the Kelvin sign), and folding
+//   twice folds no further;
 // - the hidden and system bits of a mark are those of its last hex digit, whatever its length.
 #include <algorithm>
 #include <cstddef>
@@ -91,6 +94,27 @@ bool wellFormed(std::string_view s) {
   return fuzz::wellFormedPrefix(s).size() == s.size();
 }
 
+bool isAsciiLetter(char16_t unit) {
+  return (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z');
+}
+
+// The chosen name against the wanted one, unit by unit, by what the table must be rather than
+// by the code that folds.
+void caseRules(std::u16string_view stored, std::u16string_view wanted) {
+  require(stored.size() == wanted.size(), "folding keeps every UTF-16 unit in its place");
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    char16_t s = stored[i], w = wanted[i];
+    if (isAsciiLetter(s) || isAsciiLetter(w)) {
+      require((s | 0x20) == (w | 0x20) && isAsciiLetter(s) && isAsciiLetter(w),
+              "an ASCII letter stands only for itself in either case");
+    }
+    if (s >= 0xD800 && s <= 0xDFFF) require(s == w, "a surrogate stands only for itself");
+    require(forms::upperUnit(s) == forms::upperUnit(w), "each unit folds to the same letter");
+    require(forms::upperUnit(forms::upperUnit(w)) == forms::upperUnit(w),
+            "an upper-case letter folds no further");
+  }
+}
+
 void resolutionRules(const Case& c) {
   const std::string exact = forms::toUtf8(c.wanted);
   // What the rule says, from each entry judged on its own.
@@ -106,6 +130,7 @@ void resolutionRules(const Case& c) {
     if (!admitted) continue;
     require(platform::posix::sameName(entry.name, c.wanted),
             "an entry stands only for its own name but for case");
+    caseRules(forms::fromUtf8(entry.name), c.wanted);
     if (entry.name == exact) {
       expected = entry.name;
       exactAdmitted = true;

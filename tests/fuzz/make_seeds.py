@@ -114,6 +114,12 @@ def listings():
                       b"0lomadiag.exe\t\x00\x00\x03\x00\x02\x00\x00\x00"],
         "dot-file": [b"@.loma", b"0.LOMA", b"1.loma\t0x10"],
         "latin": ["PÄÖ.exe".encode(), "0äö.exe".encode(), "1ÄÖ.EXE".encode()],
+        # Letters whose upper case does not lower back (dotless i, long s, the Kelvin sign)
+        # beside the real ones, and pairs of other scripts.
+        "no-round-trip": ["@LOMADiag.exe".encode(), "0LOMADıag.exe".encode(),
+                          "0lomadiag.ſxe".encode(), "0LOMADIAG.EXE".encode()],
+        "kelvin": ["Ak.exe".encode(), "1K.exe".encode(), "1K.EXE".encode()],
+        "scripts": ["@ωжաａ.exe".encode(), "0ΩЖԱＡ.EXE".encode(), "0ΩЖԱa.exe".encode()],
     }
     for name, lines in cases.items():
         write("drive_name", name, b"\n".join(lines) + b"\n")

@@ -58,6 +58,30 @@ TEST(NameResolution, ByteOrderNotListingOrderPicksAmongVariants) {
   EXPECT_EQ(resolved(wide, {u"\u00C4.EXE"}), "\xC3\x84.exe");
 }
 
+// Wine's own lookup on the same folders: a dotless i (U+0131) or a long s (U+017F) is no i or s,
+// since their upper-case forms lower to other letters; real case pairs of any script match.
+TEST(NameResolution, LetterCaseFoldsByTheFileNameTable) {
+  EXPECT_EQ(resolved({folder("ZAVRO_F\xC4\xB1")}, {u"ZAVRO_Fi", true}), "");
+  EXPECT_EQ(resolved({folder("ZAVRO_FI")}, {u"ZAVRO_F\u0131", true}), "");
+  EXPECT_EQ(resolved({file("LOMADiag.exe")}, {u"LOMAD\u0131ag.exe"}), "");
+  EXPECT_EQ(resolved({file("LOMADiag.\xC5\xBFxe")}, {u"LOMADiag.exe"}), "");
+  EXPECT_EQ(resolved({file("\xE2\x84\xAA.exe")}, {u"k.exe"}), "");  // the Kelvin sign
+  // A dotless-i name beside the real one no longer hides it, whichever sorts first.
+  EXPECT_EQ(resolved({file("LOMAD\xC4\xB1"
+                           "ag.exe"),
+                      file("lomadiag.exe")},
+                     {kName}),
+            "lomadiag.exe");
+  EXPECT_EQ(resolved({folder("ZAVRO_F\xC4\xB1"), folder("zavro_fi")}, {u"ZAVRO_Fi", true}),
+            "zavro_fi");
+  // Greek, Cyrillic, Armenian and full-width letters fold as they do on Windows.
+  EXPECT_EQ(resolved({file("\xCF\x89\xD0\xB6\xD5\xA1\xEF\xBD\x81.exe")},
+                     {u"\u03a9\u0416\u0531\uff21.EXE"}),
+            "\xCF\x89\xD0\xB6\xD5\xA1\xEF\xBD\x81.exe");
+  EXPECT_TRUE(platform::posix::sameName("\xC3\xBF", u"\u0178"));  // y with diaeresis
+  EXPECT_FALSE(platform::posix::sameName("\xC4\xB1", u"I"));
+}
+
 TEST(NameResolution, OnlyRegularFilesAndFoldersCanBeNamed) {
   // A FIFO, socket, device or dangling link is no entry, whatever the mask.
   std::vector<ListedEntry> listing = {other("LOMADiag.exe")};

@@ -11,8 +11,10 @@
 #include "platform/api.h"
 #include "platform/posix/file_lookup.h"
 #include "platform/posix/process_start.h"
+#include "platform/posix/wine_drive.h"
 #include "temp_prefix.h"
 
+using platform::posix::dir;
 using platform::posix::shell;
 using platform::posix::startProgram;
 
@@ -47,6 +49,59 @@ TEST_F(ProcessStart, NativeProgramRunsDirectlyWithoutOurDescriptorsAndIsReaped) 
   EXPECT_EQ(std::stod(read(ran)), pid);
   EXPECT_EQ(read(program.string() + ".fds").find("descriptor-probe"), std::string::npos);
   EXPECT_TRUE(eventually([&] { return processGone(pid); })) << "left a zombie";
+}
+
+// The lookup holds the file it found, so a file renamed over its path before the start is not
+// the one that runs; nor does the program inherit the held descriptor or any other of ours.
+TEST_F(ProcessStart, StartsTheFileTheLookupFoundNotOneRenamedOverIt) {
+  fs::path program = programFolder() / "LOMADiag.exe", swapped = programFolder() / "swapped";
+  fs::copy_file(LOMA_REPORT_STUB, program);
+  fs::copy_file(LOMA_REPORT_STUB, swapped);
+  struct stat found {};
+  ASSERT_EQ(stat(program.c_str(), &found), 0);
+  int inherited = open(root_.c_str(), O_RDONLY);  // no O_CLOEXEC
+  ASSERT_GE(inherited, 0);
+
+  ASSERT_EQ(dir(kProgram, platform::vbNormal), u"LOMADiag.exe");
+  fs::rename(swapped, program);
+  double pid = shell(kProgram, platform::vbHide);
+  close(inherited);
+
+  fs::path ran = program.string() + ".ran";
+  ASSERT_TRUE(eventually([&] { return fs::exists(ran); }));
+  EXPECT_EQ(read(ran), std::to_string(found.st_ino) + "\n0\n");
+  EXPECT_TRUE(eventually([&] { return processGone(pid); })) << "left a zombie";
+
+  // A start with no lookup just before, or after a lookup of another prefix, resolves anew.
+  fs::remove(ran);
+  ASSERT_EQ(stat(program.c_str(), &found), 0);
+  shell(kProgram, platform::vbHide);
+  ASSERT_TRUE(eventually([&] { return fs::exists(ran); }));
+  EXPECT_EQ(read(ran), std::to_string(found.st_ino) + "\n0\n");
+}
+
+// A relative prefix, made absolute as the program starts: the lookup and Wine see the same one
+// wherever the current folder is afterwards, and Wine (which refuses a relative one) runs.
+TEST_F(ProcessStart, ARelativePrefixIsMadeAbsoluteForTheLookupAndForWine) {
+  write(programFolder() / "LOMADIAG.EXE", "MZ\x90");
+  fs::remove(programFolder() / "LOMADIAG.EXE");
+  write(programFolder() / "LOMADiag.exe", "MZ\x90");
+  fs::path wine = root_ / "bin" / "wine";
+  write(wine, "#!/bin/sh\nprintf '%s\\n' \"$WINEPREFIX\" > \"$0.tmp\"\nmv \"$0.tmp\" \"$0.args\"\n",
+        kExecutable);
+  std::array<const char*, 1> places = {wine.c_str()};
+  const fs::path before = fs::current_path();
+  fs::current_path(root_.parent_path());
+  setenv("WINEPREFIX", root_.filename().c_str(), 1);
+  platform::posix::settleWinePrefix();
+  fs::current_path("/");
+  EXPECT_EQ(std::string(getenv("WINEPREFIX")), root_.string());
+  EXPECT_EQ(dir(kProgram, platform::vbNormal), u"LOMADiag.exe");
+  startProgram(kProgram, places);
+  fs::current_path(before);
+  fs::path args = wine.string() + ".args";
+  ASSERT_TRUE(eventually([&] { return fs::exists(args); }));
+  EXPECT_EQ(read(args), root_.string() + "\n");
 }
 
 TEST_F(ProcessStart, FailuresRaiseTheClassicErrors) {
