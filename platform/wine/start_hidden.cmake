@@ -7,18 +7,21 @@
 #
 # They are cross-compiled here with mingw-w64's C compiler, called directly: two files of a few
 # kilobytes, linked against kernel32 alone, with no C runtime (hence -nostdlib and our own
-# entry point), stripped, and with no link time in the PE header, so that the same source gives
-# the same bytes wherever it is built. Without the cross compiler the program is built without
-# them and starts Windows programs through Wine as it is, visibly.
+# entry point), stripped, with no link time in the PE header and no compiler ident (it names
+# the thread model that the machine's alternatives happen to pick), so that the same source
+# gives the same bytes wherever it is built. Without the cross compiler the program is built
+# without them and starts Windows programs through Wine as it is, visibly.
 set(LOMA_START_HIDDEN_SOURCE ${CMAKE_CURRENT_LIST_DIR}/start_hidden.c)
 set(LOMA_START_HIDDEN_FILES)
 foreach(arch x86 x64)
   if(arch STREQUAL x86)
     set(triple i686-w64-mingw32)
     set(entry _startHidden)  # 32-bit C symbols carry a leading underscore
+    set(aslr "")
   else()
     set(triple x86_64-w64-mingw32)
     set(entry startHidden)
+    set(aslr ",--high-entropy-va")
   endif()
   find_program(LOMA_MINGW_GCC_${arch} NAMES ${triple}-gcc ${triple}-gcc-win32 ${triple}-gcc-posix)
   if(NOT LOMA_MINGW_GCC_${arch})
@@ -35,8 +38,8 @@ foreach(arch x86 x64)
     COMMAND ${LOMA_MINGW_GCC_${arch}} -std=c11 -Os ${warnings}
             -municode -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN
             -ffreestanding -fno-tree-loop-distribute-patterns -fno-asynchronous-unwind-tables
-            -nostdlib -nostartfiles -mwindows -s
-            -Wl,--no-insert-timestamp,--dynamicbase,--nxcompat,--fatal-warnings,-e,${entry}
+            -fno-ident -nostdlib -nostartfiles -mwindows -s
+            -Wl,--no-insert-timestamp,--dynamicbase,--nxcompat${aslr},--fatal-warnings,-e,${entry}
             -o ${output} ${LOMA_START_HIDDEN_SOURCE} -lkernel32
     DEPENDS ${LOMA_START_HIDDEN_SOURCE}
     COMMENT "Cross-compiling start-hidden-${arch}.exe" VERBATIM)
