@@ -83,6 +83,11 @@ for e2e in tests/e2e/x11/run.sh tests/e2e/wine/run.sh tests/e2e/atspi/run.sh \
   count "$name"
 done
 
+# The Linux program starting a Windows program hidden, through its start helper under Wine.
+if [ -f tests/e2e/x11/hidden_start.sh ]; then
+  stage e2e-x11-hidden bash tests/e2e/x11/hidden_start.sh
+  count e2e-x11-hidden
+fi
 if [ -f tests/e2e/x11/density.sh ]; then
   stage e2e-x11-density bash tests/e2e/x11/density.sh
   count e2e-x11-density

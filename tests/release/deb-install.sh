@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs the Debian package with apt-get as a user would, runs the X11 end-to-end checks
-# against the installed /usr/bin/loma (found, not found, the close click, the countdown), then
+# against the installed /usr/bin/loma (found, not found, the close click, the countdown, and a
+# Windows program started hidden through /usr/lib/loma/'s helper), then
 # removes it with apt-get and checks that nothing of ours is left. Needs root (or sudo).
 #
 # Usage: tests/release/deb-install.sh [DIST]   (default dist/). Prints "N passed, N failed" last.
@@ -38,6 +39,16 @@ else
   check "the X11 end-to-end checks ran to their end" false
 fi
 
+echo "--- the hidden start of a Windows program by /usr/bin/loma, through /usr/lib/loma/"
+LOMA=/usr/bin/loma bash "$ROOT/tests/e2e/x11/hidden_start.sh" 2>&1 | tee /tmp/loma-deb-hidden.log | sed 's/^/  /'
+line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' /tmp/loma-deb-hidden.log | tail -1)
+if [ -n "$line" ]; then
+  passed=$((passed + ${line%% passed*}))
+  failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))
+else
+  check "the hidden-start checks ran to their end" false
+fi
+
 OURS=$(dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ {print substr($NF, 2)}')
 apt remove loma >>/tmp/loma-deb-install.log 2>&1
 check "apt-get remove loma" test -z "$(status | grep -v '^unknown ok not-installed$' | grep -v '^deinstall ok not-installed$')"
@@ -47,7 +58,7 @@ left=$(for f in $OURS; do [ -e "$f" ] && echo "$f"; done)
 check "none of its $(wc -w <<<"$OURS") files is left" test -z "$left"
 [ -n "$left" ] && echo "  left: $left"
 check "no folder of ours is left" bash -c \
-  '! [ -e /usr/share/doc/loma ] && ! [ -e /usr/share/fonts/opentype/loma ]'
+  '! [ -e /usr/share/doc/loma ] && ! [ -e /usr/share/fonts/opentype/loma ] && ! [ -e /usr/lib/loma ]'
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
