@@ -28,7 +28,9 @@ typedef WCHAR*(CDECL* DosFileName)(const char* unixPath);
 
 static HANDLE heap;
 
-static void* allocate(SIZE_T bytes) { return HeapAlloc(heap, HEAP_ZERO_MEMORY, bytes); }
+static void* allocate(SIZE_T bytes) {
+  return HeapAlloc(heap, HEAP_ZERO_MEMORY, bytes);
+}
 
 /* The compiler's own calls for copying and clearing memory (it may emit them for any struct),
    which a C runtime would otherwise provide; built with -fno-tree-loop-distribute-patterns, so
@@ -52,7 +54,9 @@ static SIZE_T length(const WCHAR* text) {
   return n;
 }
 
-static int isBlank(WCHAR c) { return c == L' ' || c == L'\t'; }
+static int isBlank(WCHAR c) {
+  return c == L' ' || c == L'\t';
+}
 
 /* The first argument after the program's own name, by the rules that Windows programs split a
    command line with (and that Wine quotes by): the name ends at the next quote if it began with
@@ -119,11 +123,11 @@ static WCHAR* dosPath(const WCHAR* unixPath) {
   return convert(narrow);
 }
 
+/* The numbers that LOMA.exe raises for the same errors of CreateProcessW. */
 static UINT failure(DWORD error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
       return kFileNotFound;
     case ERROR_ACCESS_DENIED:
       return kPermissionDenied;
@@ -160,8 +164,7 @@ static UINT start(void) {
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process;
   ZeroMemory(&process, sizeof process);
-  if (!CreateProcessW(program, commandLine, NULL, NULL, FALSE, 0, NULL, folder, &startup,
-                      &process))
+  if (!CreateProcessW(program, commandLine, NULL, NULL, FALSE, 0, NULL, folder, &startup, &process))
     return failure(GetLastError());
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
