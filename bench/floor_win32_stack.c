@@ -1,25 +1,18 @@
-/* The floor of LOMA.exe's stack under Wine: the window of floor_win32.c, but its first frame drawn
- * the way LOMA.exe draws it, with the same system libraries doing the same work: the four JPEG
- * pictures and the metafile loaded through OleLoadPicture and drawn with IPicture::Render at
- * their drawn sizes, the two fonts added from memory with AddFontMemResourceEx and the captions
- * drawn with DrawTextW. No forms runtime, no C++ runtime, no layout: what is left when only the
- * libraries' work remains. The files are read from the current folder (bench/run.sh copies them
- * there): backdrop.jpg title_banner.jpg up_face.jpg down_face.jpg countdown_notice.wmf
- * LomaMing-Bold.otf LomaBlack.otf.
+/* The floor of LOMA.exe's stack under Wine: the floor's window (floor_win32_window.h), but its
+ * first frame drawn the way LOMA.exe draws it, with the same system libraries doing the same
+ * work: the four JPEG pictures and the metafile loaded through OleLoadPicture and drawn with
+ * IPicture::Render at their drawn sizes, the two fonts added from memory with
+ * AddFontMemResourceEx and the captions drawn with DrawTextW. No forms runtime, no C++ runtime,
+ * no layout: what is left when only the libraries' work remains. The files are read from the
+ * current folder (bench/run.sh copies them there): backdrop.jpg title_banner.jpg up_face.jpg
+ * down_face.jpg countdown_notice.wmf LomaMing-Bold.otf LomaBlack.otf.
  *
  * Build: x86_64-w64-mingw32-gcc -O2 -municode -mwindows -o stack.exe floor_win32_stack.c \
  *          -lole32 -loleaut32 -luuid -lgdi32 */
-#ifndef UNICODE
-#define UNICODE
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "floor_win32_window.h"
+
 #include <ole2.h>
 #include <olectl.h>
-
-enum { kWidth = 571, kHeight = 253, kTicks = 11 };
-
-static int ticks;
 
 static HGLOBAL read_file(const wchar_t* name, DWORD* size) {
   HANDLE file = CreateFileW(name, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
@@ -56,8 +49,8 @@ static void add_font(const wchar_t* name) {
   if (memory) AddFontMemResourceEx(GlobalLock(memory), size, NULL, &count);
 }
 
-static void draw_caption(HDC dc, const wchar_t* text, const wchar_t* face, int pixels, COLORREF colour,
-                         RECT r) {
+static void draw_caption(HDC dc, const wchar_t* text, const wchar_t* face, int pixels,
+                         COLORREF colour, RECT r) {
   LOGFONTW font;
   ZeroMemory(&font, sizeof font);
   font.lfHeight = -pixels;
@@ -84,32 +77,8 @@ static void paint(HDC dc) {
   draw_caption(dc, L"ZAVRO Fi \x8A3A\x65B7\x7CFB\x7D71\n\x5DF2\x7D93\x555F\x52D5", L"LOMA Ming", 21,
                RGB(255, 255, 0), status);
   draw_caption(dc, L"10", L"LOMA Black", 48, RGB(255, 0, 0), number);
-  draw_caption(dc, L"(C) ZAVRO Fi LOMA Diagnostic Launcher", L"LOMA Ming", 13, RGB(0, 0, 0), credit);
-}
-
-static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window, &ps);
-      paint(dc);
-      EndPaint(window, &ps);
-      return 0;
-    }
-    case WM_TIMER:
-      if (++ticks == kTicks) {
-        PostQuitMessage(0);
-      } else {
-        RECT number = {45, 174, 134, 247};
-        InvalidateRect(window, &number, FALSE);
-      }
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProcW(window, message, w, l);
-  }
+  draw_caption(dc, L"(C) ZAVRO Fi LOMA Diagnostic Launcher", L"LOMA Ming", 13, RGB(0, 0, 0),
+               credit);
 }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR command_line, int show) {
@@ -117,24 +86,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR command_line, 
   add_font(L"LomaMing-Bold.otf");
   add_font(L"LomaBlack.otf");
 
-  WNDCLASSEXW window_class;
-  ZeroMemory(&window_class, sizeof window_class);
-  window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = window_proc;
-  window_class.hInstance = instance;
-  window_class.hIcon = LoadIconW(NULL, (LPCWSTR)IDI_APPLICATION);
-  window_class.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
-  window_class.lpszClassName = L"LomaStackFloor";
-  RegisterClassExW(&window_class);
-  int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2, y = 7;
-  HWND window = CreateWindowExW(0, L"LomaStackFloor", L"LOMA", WS_POPUP, x, y, kWidth, kHeight,
-                                NULL, NULL, instance, NULL);
-  SetTimer(window, 1, 1000, NULL);
-  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  ShowWindow(window, SW_SHOWNOACTIVATE);
-  UpdateWindow(window);
-
-  MSG message;
-  while (GetMessageW(&message, NULL, 0, 0) > 0) DispatchMessageW(&message);
-  return 0;
+  RECT number = {45, 174, 134, 247};
+  return floor_run(instance, L"LomaStackFloor", paint, number);
 }

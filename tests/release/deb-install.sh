@@ -10,11 +10,7 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 DIST=$(cd "${1:-$ROOT/dist}" && pwd) || exit 2
 VERSION=$(sed -nE 's/^project\(loma VERSION ([0-9.]+).*/\1/p' "$ROOT/CMakeLists.txt")
 DEB=$DIST/loma_${VERSION}_amd64.deb
-passed=0 failed=0
-check() {  # check NAME COMMAND...
-  local name=$1; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
-}
+. "$ROOT/tests/e2e/lib.sh"  # the counting; the displays are the X11 suite's own
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 apt() { "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y -q "$@"; }
@@ -31,23 +27,11 @@ check "its libraries are all there" bash -c '! ldd /usr/bin/loma | grep -q "not 
 
 echo "--- the X11 end-to-end checks against /usr/bin/loma"
 LOMA=/usr/bin/loma bash "$ROOT/tests/e2e/x11/run.sh" 2>&1 | tee /tmp/loma-deb-e2e.log | sed 's/^/  /'
-line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' /tmp/loma-deb-e2e.log | tail -1)
-if [ -n "$line" ]; then
-  passed=$((passed + ${line%% passed*}))
-  failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))
-else
-  check "the X11 end-to-end checks ran to their end" false
-fi
+e2e_add_counts /tmp/loma-deb-e2e.log
 
 echo "--- the hidden start of a Windows program by /usr/bin/loma, through /usr/lib/loma/"
 LOMA=/usr/bin/loma bash "$ROOT/tests/e2e/x11/hidden_start.sh" 2>&1 | tee /tmp/loma-deb-hidden.log | sed 's/^/  /'
-line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' /tmp/loma-deb-hidden.log | tail -1)
-if [ -n "$line" ]; then
-  passed=$((passed + ${line%% passed*}))
-  failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))
-else
-  check "the hidden-start checks ran to their end" false
-fi
+e2e_add_counts /tmp/loma-deb-hidden.log
 
 OURS=$(dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ {print substr($NF, 2)}')
 apt remove loma >>/tmp/loma-deb-install.log 2>&1
@@ -60,5 +44,4 @@ check "none of its $(wc -w <<<"$OURS") files is left" test -z "$left"
 check "no folder of ours is left" bash -c \
   '! [ -e /usr/share/doc/loma ] && ! [ -e /usr/share/fonts/opentype/loma ] && ! [ -e /usr/lib/loma ]'
 
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+e2e_summary

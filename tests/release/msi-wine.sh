@@ -12,36 +12,15 @@ set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 DIST=$(cd "${1:-$ROOT/dist}" && pwd) || exit 2
 VERSION=$(sed -nE 's/^project\(loma VERSION ([0-9.]+).*/\1/p' "$ROOT/CMakeLists.txt")
-WORK=$(mktemp -d /tmp/loma-msi.XXXXXX)
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-passed=0 failed=0 XVFB_PID=""
-cleanup() {
-  for p in "$WORK"/prefix-*; do [ -d "$p" ] && WINEPREFIX=$p wineserver -k 2>/dev/null; done
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-  rm -rf "$WORK"/prefix-*
-  if [ "${KEEP:-0}" = 1 ]; then echo "screenshots kept in $WORK"; else rm -rf "$WORK"; fi
-}
-trap cleanup EXIT
-check() {  # check NAME COMMAND...
-  local name=$1; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
-}
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
-exec 3>"$WORK/display"
-Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-exec 3>&-
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$WORK/display")
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+. "$ROOT/tests/e2e/lib.sh"
+e2e_init msi
+e2e_display 1024x768
 
 new_prefix() {  # new_prefix win64|win32
-  export WINEPREFIX=$WORK/prefix-$1 WINEARCH=$1
-  local t; t=$(now_ms)
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
-  wineserver -p
-  echo "  $1 prefix ready in $(( ($(now_ms) - t) / 100 ))/10 s"
+  local t; t=$(e2e_now_ms)
+  e2e_wine_prefix "$WORK/prefix-$1" "$1"
+  echo "  $1 prefix ready in $(( ($(e2e_now_ms) - t) / 100 ))/10 s"
 }
 property() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' -v k="$2" '$1 == k {print $2}'; }
 uninstall_key() {  # uninstall_key MSI 32|64: the product's Apps & features key, as reg shows it
@@ -57,33 +36,22 @@ shortcut() { find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/LOMA.lnk' 2
 msiexec() { wine msiexec "$1" "$(winepath -w "$2")" /qn >/dev/null 2>&1; }  # msiexec /i|/x MSI
 
 run_installed() {  # run_installed FOLDER LABEL: starts LOMA.exe there; window, then close click
-  local folder=$1 label=$2 pid win= deadline g
+  local folder=$1 label=$2 pid t0 wx wy
   (cd "$folder" && exec wine LOMA.exe) >/dev/null 2>&1 &
   pid=$!
-  local t0; t0=$(now_ms)
-  deadline=$((t0 + 30000))
-  while [ -z "$win" ] && [ "$(now_ms)" -lt "$deadline" ]; do
-    for w in $(xdotool search --onlyvisible --name '^LOMA$' 2>/dev/null); do
-      g=$(xwininfo -id "$w" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-        /  Width:/ {w=$NF} /  Height:/ {h=$NF} END {print x, y, w, h}')
-      [ "${g#* * }" = "571 253" ] && win=$w
-    done
-    sleep 0.05
-  done
-  check "$label: the installed LOMA.exe shows its window ($(( ($(now_ms) - t0) / 100 ))/10 s)" test -n "$win"
-  if [ -z "$win" ]; then kill "$pid" 2>/dev/null; return; fi
-  read -r wx wy _ <<<"$g"
+  t0=$(e2e_now_ms)
+  e2e_await_window -s "571 253" --name '^LOMA$'
+  check "$label: the installed LOMA.exe shows its window ($(( ($(e2e_now_ms) - t0) / 100 ))/10 s)" test -n "$WIN"
+  if [ -z "$WIN" ]; then kill "$pid" 2>/dev/null; return; fi
+  read -r wx wy _ <<<"$WIN_GEOMETRY"
   sleep 0.7
-  import -window root -crop 571x253+"$wx"+"$wy" +repage "$WORK/$label.png"
+  e2e_shot "$WORK/$label.png" 571 253 "$wx" "$wy"
   local red; red=$(convert "$WORK/$label.png" -crop 89x73+45+174 +repage -fuzz 10% -fill white \
     -opaque '#FF0000' -fill black +opaque white -format '%[fx:int(mean*w*h)]' info:)
   check "$label: the countdown number is drawn in red ($red pixels)" test "$red" -gt 300
-  xdotool mousemove $((wx + 122)) $((wy + 150)) click 1
-  deadline=$(($(now_ms) + 5000))
-  while kill -0 "$pid" 2>/dev/null && [ "$(now_ms)" -lt "$deadline" ]; do sleep 0.05; done
-  local code=running
-  kill -0 "$pid" 2>/dev/null || { wait "$pid"; code=$?; }
-  check "$label: a click on the close button ends it, code 0 ($code)" test "$code" = 0
+  e2e_click $((wx + 122)) $((wy + 150))
+  e2e_wait_exit "$pid" 5000
+  check "$label: a click on the close button ends it, code 0 ($CODE)" test "$CODE" = 0
 }
 
 installed() {  # installed MSI FOLDER REGVIEW LABEL VERSION: files, shortcut, Apps & features entry
@@ -110,7 +78,7 @@ removed() {  # removed MSI FOLDER REGVIEW LABEL
 
 X64=$DIST/LOMA-$VERSION-x64.msi X86=$DIST/LOMA-$VERSION-x86.msi
 ICON=$ROOT/assets/window_icon.ico
-T=$(now_ms)
+T=$(e2e_now_ms)
 
 echo "64-bit Wine: the x64 MSI"
 new_prefix win64
@@ -164,6 +132,5 @@ msiexec /x "$X86"
 check "x86: silent uninstall, exit code 0" test $? = 0
 removed "$X86" "$FOLDER" 32 x86
 
-echo "all in $(( ($(now_ms) - T) / 1000 )) s"
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+echo "all in $(( ($(e2e_now_ms) - T) / 1000 )) s"
+e2e_summary

@@ -31,6 +31,7 @@ NATURAL_END_S=14 AFTER_CLICK_S=3
 
 [ -x "$LOMA" ] || { echo "no program at $LOMA (cmake --preset linux && cmake --build build/linux)"; exit 1; }
 WORK=$(mktemp -d /tmp/loma-soak.XXXXXX)
+. "$ROOT/tests/e2e/lib.sh"  # its displays and windows; the lanes and their clean-up are ours
 lanes=()
 cleanup() {
   for pid in "${lanes[@]}"; do kill -- "$pid" 2>/dev/null; done
@@ -56,11 +57,6 @@ wait_exit() {  # wait_exit PID DEADLINE_MS: sets CODE to the exit code, or "hang
     wait "$1"
     CODE=$?
   fi
-}
-
-window_origin() {  # window_origin WINDOW: "x y w h" on the screen
-  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/{x=$NF}/Absolute upper-left Y/{y=$NF}
-    /Width/{w=$NF}/Height/{h=$NF}END{print x, y, w, h}'
 }
 
 state_of() {  # the process state letter (R, S, Z, ...) of a pid, or nothing when it is gone
@@ -90,7 +86,7 @@ run_one() {  # run_one INDEX: prints "INDEX KIND MS PROBLEM..." (no problem: "ok
     # The launcher window maps during the load and goes when the error is reported.
     for _ in $(seq 200); do
       for w in $(xdotool search --onlyvisible --classname '^loma$' 2>/dev/null); do
-        [ "$(window_origin "$w" | cut -d' ' -f3)" = "$WIN_W" ] || box=$w
+        [ "$(e2e_geometry "$w" | cut -d' ' -f3)" = "$WIN_W" ] || box=$w
       done
       [ -n "$box" ] && break
       kill -0 "$pid" 2>/dev/null || break
@@ -99,15 +95,16 @@ run_one() {  # run_one INDEX: prints "INDEX KIND MS PROBLEM..." (no problem: "ok
     if [ -n "$box" ]; then
       sleep 0.2
       local x y bw bh
-      read -r x y bw bh < <(window_origin "$box")
-      xdotool mousemove $((x + bw - 12 - 37)) $((y + bh - 22)) click 1  # OK, bottom right
+      read -r x y bw bh < <(e2e_geometry "$box")
+      e2e_click $((x + bw - 12 - 37)) $((y + bh - 22))  # OK, bottom right
       wait_exit "$pid" $(($(now_ms) + AFTER_CLICK_S * 1000))
     else
       problems+=("no-message-box")
       wait_exit "$pid" $(($(now_ms) + 1000))
     fi
   else
-    win=$(timeout 10 xdotool search --sync --onlyvisible --classname '^loma$' 2>/dev/null | head -1)
+    e2e_await_window -t 10000 --classname '^loma$'
+    win=$WIN
     [ -n "$win" ] || problems+=("no-window")
     local stub_pid=
     if [ "$kind" = found ] || [ "$kind" = close ]; then
@@ -130,8 +127,8 @@ run_one() {  # run_one INDEX: prints "INDEX KIND MS PROBLEM..." (no problem: "ok
     fi
     if [ "$kind" = close ] && [ -n "$win" ]; then
       local x y
-      read -r x y _ _ < <(window_origin "$win")
-      xdotool mousemove $((x + 120)) $((y + 145)) click 1
+      read -r x y _ _ < <(e2e_geometry "$win")
+      e2e_click $((x + 120)) $((y + 145))
       wait_exit "$pid" $(($(now_ms) + AFTER_CLICK_S * 1000))
     else
       wait_exit "$pid" $((start + NATURAL_END_S * 1000))
@@ -163,17 +160,10 @@ run_one() {  # run_one INDEX: prints "INDEX KIND MS PROBLEM..." (no problem: "ok
 # --- displays side by side -----------------------------------------------------------------
 
 lane() {  # lane FIRST LAST: runs those on a virtual display of its own
-  local file=$WORK/display.$1
-  # -noreset: an X server resets when its last client leaves, and refuses connections for a
-  # moment meanwhile; a run that starts just after one ends would find no display.
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$file" 2>/dev/null &
-  local xvfb=$!
-  for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
-  DISPLAY=:$(cat "$file")
-  export DISPLAY
+  # A display that never resets: a run that starts just after one ends must find it.
+  e2e_display 1280x800
   for i in $(seq "$1" "$2"); do run_one "$i"; done
-  kill "$xvfb"
-  wait "$xvfb" 2>/dev/null
+  e2e_stop_display
 }
 
 started=$(now_ms)

@@ -12,26 +12,18 @@ set -u
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
 LOMA=${LOMA:-$ROOT/build/linux/loma}
 [ -x "$LOMA" ] || { echo "no program at $LOMA"; exit 1; }
+. "$ROOT/tests/e2e/lib.sh"
 
 if [ -z "${LOMA_ATSPI_SESSION:-}" ]; then  # first the display, then a session bus around us
-  WORK=$(mktemp -d /tmp/loma-atspi.XXXXXX)
-  Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
-  XVFB_PID=$!
-  for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
+  e2e_init atspi
+  e2e_display 1280x800
   # Settings in memory, also for the services the bus starts: never in the user's own.
-  DISPLAY=:$(cat "$WORK/display") LOMA_ATSPI_SESSION=$WORK GSETTINGS_BACKEND=memory \
-    dbus-run-session -- bash "$0" 2>&1 |
+  LOMA_ATSPI_SESSION=$WORK GSETTINGS_BACKEND=memory dbus-run-session -- bash "$0" 2>&1 |
     grep -v 'Failed to set fd limit'
-  code=${PIPESTATUS[0]}
-  kill "$XVFB_PID" 2>/dev/null
-  rm -rf "$WORK"
-  exit "$code"
+  exit "${PIPESTATUS[0]}"
 fi
 
-WORK=$LOMA_ATSPI_SESSION
-passed=0 failed=0
-pass() { passed=$((passed + 1)); echo "ok   $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL $1${2:+: $2}"; }
+WORK=$LOMA_ATSPI_SESSION  # the outer run's, which it removes
 
 # The accessibility bus; its settings in memory, never in the user's own.
 export GSETTINGS_BACKEND=memory WINEPREFIX=$WORK/prefix
@@ -52,9 +44,7 @@ accessibility() {  # accessibility true|false: the session's status
 # The window lies at 354,7 on a 1280-pixel screen.
 accessibility true
 /usr/bin/python3 "$ROOT/tests/e2e/atspi/check_tree.py" "$LOMA" 354 7 | tee "$WORK/tree.txt"
-read -r p q < <(sed -nE 's/^([0-9]+) passed, ([0-9]+) failed$/\1 \2/p' "$WORK/tree.txt" | tail -1)
-passed=$((passed + ${p:-0}))
-failed=$((failed + ${q:-1}))
+e2e_add_counts "$WORK/tree.txt"
 
 mapped() {  # mapped [ENV=VALUE...]: ATK's libraries in the maps of a running launcher
   env "$@" "$LOMA" 2>/dev/null &
@@ -84,5 +74,4 @@ accessibility true
 not_loaded "NO_AT_BRIDGE=1" NO_AT_BRIDGE=1
 
 kill "$LAUNCHER_PID" 2>/dev/null
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+e2e_summary

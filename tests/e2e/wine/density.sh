@@ -16,23 +16,9 @@ EXE=$BUILD/LOMA.exe
 STUB=$BUILD/stub/LOMADiag.exe
 for f in "$EXE" "$STUB"; do [ -e "$f" ] || { echo "missing $f (build the windows preset first)"; exit 2; }; done
 
-WORK=$(mktemp -d /tmp/loma-wine-dpi.XXXXXX)
-export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-PASSED=0 FAILED=0 XVFB_PID=""
-cleanup() {
-  wineserver -k 2>/dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-  rm -rf "$WINEPREFIX"
-}
-trap cleanup EXIT
-pass() { PASSED=$((PASSED + 1)); echo "  ok   $*"; }
-fail() { FAILED=$((FAILED + 1)); echo "  FAIL $*"; }
-check() { local what=$1; shift; if "$@"; then pass "$what"; else fail "$what"; fi; }
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-geometry() {
-  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-    /  Width:/ {w=$NF} /  Height:/ {h=$NF} END {print x, y, w, h}'
-}
+. "$ROOT/tests/e2e/lib.sh"
+e2e_init wine-dpi
+E2E_INDENT="  "
 count_colour() {  # pixels of an image within 20 % of a colour, per channel
   convert "$1" -fx "abs(r-$2/255)<0.2 && abs(g-$3/255)<0.2 && abs(b-$4/255)<0.2" \
     -format '%[fx:round(mean*w*h)]' info:
@@ -44,41 +30,26 @@ MANIFEST=$(x86_64-w64-mingw32-windres -i "$EXE" -O rc 2>/dev/null | grep -E 'dpi
 check "manifest: true/pm, and per-monitor v2 with the per-monitor fallback" \
   bash -c 'grep -q ">true/pm</dpiAware>" <<<"$0" && grep -q ">PerMonitorV2,PerMonitor</dpiAwareness>" <<<"$0"' "$MANIFEST"
 
-exec 3> "$WORK/display"
-Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-exec 3>&-
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$WORK/display")
-
-wineboot -i >/dev/null 2>&1
-wineserver -w
-# A 150 % desktop: where winecfg keeps the screen's density, and the per-user value.
+e2e_display 1280x800
+e2e_wine_prefix "$WORK/prefix"
+# A 150 % desktop: where winecfg keeps the screen's density, and the per-user value. The
+# prefix's server runs on, so the programs below read them from it.
 wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
   /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-wineserver -w
-wineserver -p
 
 mkdir -p "$WINEPREFIX/drive_c/ORNPrg/ZAVRO_Fi"
 cp "$STUB" "$WINEPREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
 wine "$EXE" >/dev/null 2>&1 &
 PID=$!
-WIN="" G=""
-deadline=$(($(now_ms) + 30000))
-while [ -z "$WIN" ] && [ "$(now_ms)" -lt "$deadline" ]; do
-  for w in $(xdotool search --onlyvisible --pid "$PID" --name '^LOMA$' 2>/dev/null); do
-    G=$(geometry "$w")
-    # Past the moment of the topmost call, which shrinks the window to nothing for a moment.
-    [ "${G#* * }" != "0 0" ] && [ "${G#* * }" != "1 1" ] && WIN=$w
-  done
-  sleep 0.05
-done
+# Past the moment of the topmost call, which shrinks the window to nothing for a moment.
+full_size() { [ "${2#* * }" != "0 0" ] && [ "${2#* * }" != "1 1" ]; }  # full_size WINDOW "X Y W H"
+e2e_await_window -f full_size --pid "$PID" --name '^LOMA$'
 check "the window shows" test -n "$WIN"
 sleep 1
-G=$(geometry "$WIN")
+G=$(e2e_geometry "$WIN")
 check "856 x 380 at (212, 10): laid out at 144 dpi ($G)" test "$G" = "212 10 856 380"
-import -window root -crop 856x380+212+10 +repage "$WORK/found_144.png"
+e2e_shot "$WORK/found_144.png" 856 380 212 10
 cp "$WORK/found_144.png" "${SHOT:-/tmp/loma-wine-found-144.png}"
 echo "  screenshot: ${SHOT:-/tmp/loma-wine-found-144.png}"
 convert "$WORK/found_144.png" -crop 134x110+68+261 +repage "$WORK/number.png"
@@ -120,25 +91,22 @@ CHANGE=$BUILD/stub/density_change.exe
 if [ -f "$CHANGE" ]; then
   wine "$CHANGE" 192 >/dev/null 2>&1
   sleep 0.8
-  G=$(geometry "$WIN")
+  G=$(e2e_geometry "$WIN")
   check "a change to 192 dpi lays the window out again: 1142 x 507 at (282, 13) ($G)" \
     test "$G" = "282 13 1142 507"
-  import -window root -crop 1142x507+282+13 +repage "$WORK/changed_192.png"
+  e2e_shot "$WORK/changed_192.png" 1142 507 282 13
   cp "$WORK/changed_192.png" "${SHOT:-/tmp/loma-wine-found-144.png}.changed-192.png"
   convert "$WORK/changed_192.png" -crop 178x146+90+348 +repage "$WORK/number.png"
   check "and repaints it at 192 dpi: the number fills its larger label" \
     test "$(count_colour "$WORK/number.png" 255 0 0)" -gt 1200
   wine "$CHANGE" 144 >/dev/null 2>&1
   sleep 0.8
-  G=$(geometry "$WIN")
+  G=$(e2e_geometry "$WIN")
   check "and back at 144 dpi where it was ($G)" test "$G" = "212 10 856 380"
 fi
 
-T=$(now_ms)
-xdotool mousemove $((212 + 183)) $((10 + 254)) click 1   # the middle of the close caption
-while kill -0 "$PID" 2>/dev/null && [ $(($(now_ms) - T)) -lt 3000 ]; do sleep 0.02; done
-if kill -0 "$PID" 2>/dev/null; then CODE=running; else wait "$PID"; CODE=$?; fi
+e2e_click $((212 + 183)) $((10 + 254))  # the middle of the close caption
+e2e_wait_exit "$PID" 3000
 check "a click at the scaled point of the close button ends it ($CODE)" test "$CODE" = 0
 
-echo "$PASSED passed, $FAILED failed"
-[ "$FAILED" -eq 0 ]
+e2e_summary

@@ -19,86 +19,38 @@ for f in "$EXE" "$STUB" "$ASSETS/backdrop.jpg"; do
   [ -e "$f" ] || { echo "missing $f (build the windows preset first)"; exit 2; }
 done
 
-WORK=$(mktemp -d /tmp/loma-wine-e2e.XXXXXX)
+. "$ROOT/tests/e2e/lib.sh"
+e2e_init wine-e2e
+E2E_KEEP_WORK=1 E2E_INDENT="  "  # the screenshots are the report; the prefix goes
 SHOTS=$WORK/screenshots
 mkdir -p "$SHOTS"
-export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-DIAG_DIR=$WINEPREFIX/drive_c/ORNPrg/ZAVRO_Fi
-PASSED=0 FAILED=0
-XVFB_PID=""
-
-cleanup() {
-  wineserver -k 2>/dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-  rm -rf "$WINEPREFIX"
-}
-trap cleanup EXIT
-
-pass() { PASSED=$((PASSED + 1)); echo "  ok   $*"; }
-fail() { FAILED=$((FAILED + 1)); echo "  FAIL $*"; }
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1; shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
-}
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
+DIAG_DIR=$WORK/prefix/drive_c/ORNPrg/ZAVRO_Fi
 seconds() { awk -v ms="$1" 'BEGIN { printf "%.2f", ms / 1000 }'; }
 between() { awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(v >= lo && v <= hi) }'; }
 below() { awk -v v="$1" -v limit="$2" 'BEGIN { exit !(v < limit) }'; }
 
 # --- the display and the prefix -------------------------------------------------------------
-exec 3> "$WORK/display"
-Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-exec 3>&-
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
 # No window manager: the launcher's popup is override-redirect anyway, and a manager's own
 # Alt+F4 binding would keep that key from the program.
-DISPLAY=:$(cat "$WORK/display")
-export DISPLAY
-
-T=$(now_ms)
-wineboot -i >/dev/null 2>&1
-wineserver -w
-wineserver -p  # kept running: each start below is a warm start
-echo "prefix ready in $(seconds $(($(now_ms) - T))) s; screenshots in $SHOTS"
+e2e_display 1024x768
+T=$(e2e_now_ms)
+e2e_wine_prefix "$WORK/prefix"
+echo "prefix ready in $(seconds $(($(e2e_now_ms) - T))) s; screenshots in $SHOTS"
 
 # --- helpers --------------------------------------------------------------------------------
-start() { T0=$(now_ms); wine "$EXE" >/dev/null 2>&1 & PID=$!; }
-
-geometry() {  # geometry WINDOW -> "x y width height"
-  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-    /  Width:/ {w=$NF} /  Height:/ {h=$NF} END {print x, y, w, h}'
-}
+start() { T0=$(e2e_now_ms); wine "$EXE" >/dev/null 2>&1 & PID=$!; }
 
 # The launcher window of process $PID once it is shown at its full size; sets WIN, WX, WY, T1.
 await_window() {
-  WIN=""
-  local deadline=$(($(now_ms) + 30000)) w g
-  while [ "$(now_ms)" -lt "$deadline" ]; do
-    for w in $(xdotool search --onlyvisible --pid "$PID" --name '^LOMA$' 2>/dev/null); do
-      g=$(geometry "$w")
-      if [ "${g#* * }" = "571 253" ]; then
-        T1=$(now_ms) WIN=$w
-        read -r WX WY _ <<<"$g"
-        return 0
-      fi
-    done
-    sleep 0.05
-  done
-  return 1
+  e2e_await_window -s "571 253" --pid "$PID" --name '^LOMA$' || return 1
+  T1=$(e2e_now_ms)
+  read -r WX WY _ <<<"$WIN_GEOMETRY"
 }
 
-# Waits for process $PID to end; sets CODE and T_END.
-await_exit() {
-  local deadline=$(($(now_ms) + $1))
-  while kill -0 "$PID" 2>/dev/null && [ "$(now_ms)" -lt "$deadline" ]; do sleep 0.02; done
-  T_END=$(now_ms)
-  if kill -0 "$PID" 2>/dev/null; then CODE=running; return 1; fi
-  wait "$PID"
-  CODE=$?
-}
+# Waits for process $PID to end; sets CODE (124: still running) and T_END.
+await_exit() { e2e_wait_exit "$PID" "$1"; local r=$?; T_END=$END_MS; return $r; }
 
-shot() { import -window root "$SHOTS/$1.png"; }
+shot() { e2e_shot "$SHOTS/$1.png"; }
 # crop SHOT NAME X Y W H: a part of the window (window coordinates) as NAME.png
 crop() { convert "$SHOTS/$1.png" -crop "$5x$6+$((WX + $3))+$((WY + $4))" +repage "$WORK/$2.png"; }
 # The normalised root-mean-square difference of two images of one size.
@@ -111,7 +63,7 @@ count_colour() {
 asset() {  # asset FILE W H NAME: the picture stretched to W x H, as the program draws it
   convert "$ASSETS/$1" -resize "$2x$3!" "$WORK/$4.png"
 }
-click_at() { xdotool mousemove $((WX + $1)) $((WY + $2)) click 1; }
+click_at() { e2e_click $((WX + $1)) $((WY + $2)); }
 ran_file() { find "$DIAG_DIR" -maxdepth 1 -iname 'LOMADiag.ran' 2>/dev/null | head -1; }
 put_stub() { rm -rf "$WINEPREFIX/drive_c/ORNPrg"; mkdir -p "$DIAG_DIR"; cp "$STUB" "$DIAG_DIR/$1"; }
 
@@ -126,8 +78,8 @@ status_is() {  # status_is found|missing SHOT
 }
 
 stub_ran_hidden() {  # the stub recorded STARTF_USESHOWWINDOW with SW_HIDE
-  local f deadline=$(($(now_ms) + 5000))
-  while f=$(ran_file); [ -z "$f" ] && [ "$(now_ms)" -lt "$deadline" ]; do sleep 0.1; done
+  local f deadline=$(($(e2e_now_ms) + 5000))
+  while f=$(ran_file); [ -z "$f" ] && [ "$(e2e_now_ms)" -lt "$deadline" ]; do sleep 0.1; done
   [ -n "$f" ] || return 1
   echo "       stub: $(tr -d '\r' <"$f")"
   grep -Eq 'dwFlags=0x[0-9a-f]*[13579bdf] wShowWindow=0 nCmdShow=0' "$f"
@@ -156,18 +108,13 @@ mkdir -p "$DIAG_DIR"
 echo "not a program" >"$DIAG_DIR/LOMADiag.exe"
 start
 ERROR_PID=$PID BOX=""
-deadline=$(($(now_ms) + 30000))
-while [ -z "$BOX" ] && [ "$(now_ms)" -lt "$deadline" ]; do
-  for w in $(xdotool search --onlyvisible --pid "$PID" --name '^LOMA$' 2>/dev/null); do
-    [ "$(geometry "$w" | cut -d' ' -f3-)" != "571 253" ] && BOX=$w
-  done
-  sleep 0.1
-done
+not_launcher() { [ "${2#* * }" != "571 253" ]; }  # not_launcher WINDOW "X Y W H"
+e2e_await_window -f not_launcher --pid "$PID" --name '^LOMA$' && BOX=$WIN
 check "the error box shows" test -n "$BOX"
 shot error_box
 check "the launcher window is hidden while the box shows" \
   test -z "$(for w in $(xdotool search --onlyvisible --pid "$PID" 2>/dev/null); do
-               [ "$(geometry "$w" | cut -d' ' -f3-)" = "571 253" ] && echo "$w"; done)"
+               [ "$(e2e_geometry "$w" | cut -d' ' -f3-)" = "571 253" ] && echo "$w"; done)"
 
 # --- 2. the folder missing: not found, the whole countdown ----------------------------------
 echo "no diagnostic folder; the whole countdown"
@@ -175,7 +122,7 @@ rm -rf "$WINEPREFIX/drive_c/ORNPrg"
 start
 if await_window; then
   pass "window shown $(seconds $((T1 - T0))) s after start"
-  check "window at 226,7, 571 x 253 pixels" test "$(geometry "$WIN")" = "226 7 571 253"
+  check "window at 226,7, 571 x 253 pixels" test "$(e2e_geometry "$WIN")" = "226 7 571 253"
   sleep 1.5
   shot not_found
   check "status says not found" status_is missing not_found
@@ -236,10 +183,10 @@ fi
 # The box of case 1 has outlived the whole countdown: nothing counted down behind it.
 PID=$ERROR_PID
 check "the error box is still up after the countdown" kill -0 "$PID"
-read -r BX BY _ <<<"$(geometry "$BOX")"
+read -r BX BY _ <<<"$(e2e_geometry "$BOX")"
 xdotool mousemove $((BX + 8)) $((BY + 8)) click 1 sleep 0.3 key Return  # OK is the default
 await_exit 5000
-check "the error ends the program with a non-zero code ($CODE)" test "$CODE" != 0 -a "$CODE" != running
+check "the error ends the program with a non-zero code ($CODE)" test "$CODE" != 0 -a "$CODE" != 124
 
 # --- 3. found: the stub starts hidden; the pressed face; a click on 關閉 -----------------------
 echo "diagnostic program installed"
@@ -258,7 +205,7 @@ if await_window; then
   DOWN_E=$(rmse "$WORK/got.png" "$WORK/down_top.png")
   check "held button shows the down face ($DOWN_E against $UP_E)" \
     awk -v u="$UP_E" -v d="$DOWN_E" 'BEGIN { exit !(d < 0.08 && d < u) }'
-  T_CLICK=$(now_ms)
+  T_CLICK=$(e2e_now_ms)
   xdotool mouseup 1
   await_exit 3000
   check "a click on 關閉 ends it at once ($(seconds $((T_END - T_CLICK))) s)" \
@@ -276,7 +223,7 @@ if await_window; then
   sleep 0.5
   shot capitals
   check "status says found" status_is found capitals
-  T_CLICK=$(now_ms)
+  T_CLICK=$(e2e_now_ms)
   click_at 90 190
   await_exit 3000
   check "a click on the number's upper part ends it" test "$CODE" = 0 -a $((T_END - T_CLICK)) -lt 1500
@@ -315,7 +262,7 @@ not_found_case hidden alt+F4  # the click has activated the window
 # --- 6. stopped and continued: the late ticks at once, a late end at once -----------------------
 # As after a sleep: the timer ran on while the program could not, and every tick that fell due
 # meanwhile is delivered as soon as it runs again.
-sleep_until() { local left=$(($1 - $(now_ms))); [ "$left" -gt 0 ] && sleep "$(seconds "$left")"; }
+sleep_until() { local left=$(($1 - $(e2e_now_ms))); [ "$left" -gt 0 ] && sleep "$(seconds "$left")"; }
 echo "stopped and continued"
 rm -rf "$WINEPREFIX/drive_c/ORNPrg"
 start
@@ -325,14 +272,14 @@ if await_window; then
   crop stall_stopped stopped 45 174 89 73
   kill -STOP "$PID"
   sleep_until $((T1 + 5500))
-  T_CONT=$(now_ms)
+  T_CONT=$(e2e_now_ms)
   kill -CONT "$PID"
   SHOWN=none
   for _ in $(seq 20); do
     shot stall_woken
     crop stall_woken woken 45 174 89 73
     if awk -v e="$(rmse "$WORK/stopped.png" "$WORK/woken.png")" 'BEGIN { exit !(e > 0.05) }'; then
-      SHOWN=$(($(now_ms) - T_CONT)); break
+      SHOWN=$(($(e2e_now_ms) - T_CONT)); break
     fi
     sleep 0.05
   done
@@ -341,7 +288,7 @@ if await_window; then
   sleep_until $((T1 + 10300))
   kill -STOP "$PID"
   sleep_until $((T1 + 13000))
-  T_CONT=$(now_ms)
+  T_CONT=$(e2e_now_ms)
   kill -CONT "$PID"
   await_exit 5000
   check "a late end ends it at once ($((T_END - T_CONT)) ms), code 0" \
@@ -351,5 +298,4 @@ else
 fi
 
 echo "screenshots: $SHOTS"
-echo "$PASSED passed, $FAILED failed"
-[ "$FAILED" -eq 0 ]
+e2e_summary

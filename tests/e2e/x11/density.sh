@@ -13,35 +13,19 @@ set -u
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
 LOMA=${LOMA:-$ROOT/build/linux/loma}
 GOLDEN=$ROOT/tests/x11/golden
-WORK=$(mktemp -d /tmp/loma-e2e-dpi.XXXXXX)
+. "$ROOT/tests/e2e/lib.sh"
+e2e_init e2e-dpi
 SCREEN_W=1280 SCREEN_H=800
-
-passed=0 failed=0
-started=()
-cleanup() {
-  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  if [ "${KEEP:-0}" = 1 ]; then echo "screenshots kept in $WORK"; else rm -rf "$WORK"; fi
-}
-trap cleanup EXIT
-pass() { passed=$((passed + 1)); echo "ok   $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL $1${2:+: $2}"; }
-check() { local name=$1; shift; if "$@"; then pass "$name"; else fail "$name"; fi; }
 
 [ -x "$LOMA" ] || { echo "no program at $LOMA"; exit 1; }
 
 # Xvfb clears the root window's properties, the resource database among them, when its last
-# client goes: -noreset keeps what xrdb stored there for the launcher that comes after it.
+# client goes: the display's -noreset keeps what xrdb stored there for the launcher after it.
 start_display() {  # start_display [DPI]
-  local file=$WORK/display.$RANDOM
-  Xvfb -displayfd 3 -noreset -screen 0 ${SCREEN_W}x${SCREEN_H}x24 -nolisten tcp 3>"$file" 2>/dev/null &
-  XVFB_PID=$!
-  started+=($XVFB_PID)
-  for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
-  export DISPLAY=:$(cat "$file")
+  e2e_display ${SCREEN_W}x${SCREEN_H}
   [ -n "${1:-}" ] && echo "Xft.dpi: $1" | xrdb -merge
 }
-stop_display() { kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; }
+stop_display() { e2e_stop_display; }
 
 start_loma() {  # a prefix with a native stub; sets LOMA_PID, WIN
   PREFIX=$(mktemp -d "$WORK/prefix.XXXX")
@@ -50,20 +34,14 @@ start_loma() {  # a prefix with a native stub; sets LOMA_PID, WIN
   chmod +x "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
   WINEPREFIX=$PREFIX "$LOMA" 2>"$WORK/stderr" &
   LOMA_PID=$!
-  started+=($LOMA_PID)
-  WIN=$(timeout 10 xdotool search --sync --onlyvisible --classname '^loma$' 2>/dev/null | head -1)
+  E2E_STARTED+=($LOMA_PID)
+  e2e_await_window -t 10000 --classname '^loma$'
   sleep 0.3  # the first frame
 }
 
-wait_exit() {  # wait_exit SECONDS: CODE is the exit code, or 124 if still running
-  local deadline=$(( $(date +%s%N) + $1 * 1000000000 ))
-  while kill -0 "$LOMA_PID" 2>/dev/null && [ "$(date +%s%N)" -lt $deadline ]; do sleep 0.01; done
-  if kill -0 "$LOMA_PID" 2>/dev/null; then CODE=124; return; fi
-  wait "$LOMA_PID"; CODE=$?
-}
-
-geometry() { xwininfo -id "$WIN" | awk '/Absolute upper-left X/{x=$NF}/Absolute upper-left Y/{y=$NF}/Width/{w=$NF}/Height/{h=$NF}END{print x, y, w, h}'; }
-shoot() { import -window root -crop ${3}x${4}+${1}+${2} +repage "$WORK/$5.png"; }
+wait_exit() { e2e_wait_exit "$LOMA_PID" $(($1 * 1000)); }  # wait_exit SECONDS: CODE, 124 if running
+geometry() { e2e_geometry "$WIN"; }
+shoot() { e2e_shot "$WORK/$5.png" "$3" "$4" "$1" "$2"; }  # shoot X Y W H NAME
 differing() {  # differing A B [x y w h]: pixels that differ by more than 4 %
   local region=${3:+-crop ${5}x${6}+${3}+${4} +repage}
   convert "$1" $region "$WORK/a.png" && convert "$2" $region "$WORK/b.png" &&
@@ -93,12 +71,16 @@ run_at() {
     test "$(differing "$WORK/found-$dpi.png" "$WORK/tick-$dpi.png" $nx $ny $nw $nh)" -gt 50 -a \
          "$(differing "$WORK/found-$dpi.png" "$WORK/tick-$dpi.png")" = \
          "$(differing "$WORK/found-$dpi.png" "$WORK/tick-$dpi.png" $nx $ny $nw $nh)"
-  xdotool mousemove $((x + bx)) $((y + by)) click 1
+  e2e_click $((x + bx)) $((y + by))
   wait_exit 2
   check "$dpi dpi: a click on the close button at its scaled place ends the program, code 0" \
     test "$CODE" = 0
   stop_display
 }
+
+# not_launcher WINDOW "X Y W H": not the launcher's window at 96 or 144 dpi, which maps during
+# the load and goes again when the error is reported
+not_launcher() { case $(cut -d' ' -f3 <<<"$2") in 571 | 856) return 1 ;; esac; }
 
 # box_size DPI: the unhandled-error window's "WxH" for a stub that cannot be started
 box_size() {
@@ -108,14 +90,9 @@ box_size() {
   echo "not runnable" > "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
   WINEPREFIX=$PREFIX "$LOMA" 2>/dev/null &
   LOMA_PID=$!
-  started+=($LOMA_PID)
-  local w box=
-  for _ in $(seq 100); do
-    for w in $(xdotool search --onlyvisible --classname '^loma$' 2>/dev/null); do
-      xwininfo -id "$w" | grep -q 'IsViewable' && box=$w
-    done
-    [ -n "$box" ] && xwininfo -id "$box" | grep -qv "Width: 571" && break; sleep 0.05
-  done
+  E2E_STARTED+=($LOMA_PID)
+  local box=
+  e2e_await_window -t 5000 -f not_launcher --classname '^loma$' && box=$WIN
   sleep 0.3
   [ -n "$box" ] && import -window "$box" "$WORK/box-$1.png"
   BOX_SIZE=$(xwininfo -id "$box" 2>/dev/null | awk '/Width/{w=$NF}/Height/{h=$NF}END{print w"x"h}')
@@ -148,5 +125,4 @@ if [ -f "$WORK/found-144.png" ] && [ -f "$WORK/found-96.png" ]; then
     "$WORK/stretched-144.png" "$WORK/found-96.png"
 fi
 
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+e2e_summary

@@ -18,46 +18,23 @@ set -u
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
 LOMA=${LOMA:-$ROOT/build/linux/loma}
 STUB=${LOMA_WINDOWS_STUB:-$ROOT/build/windows/stub/LOMADiagWindow.exe}
-WORK=$(mktemp -d /tmp/loma-hidden.XXXXXX)
 RUNS=${RUNS:-3}
-passed=0 failed=0
-started=()
+. "$ROOT/tests/e2e/lib.sh"
+e2e_init hidden
 
-cleanup() {
-  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null; done
-  [ -d "${PREFIX:-}" ] && WINEPREFIX=$PREFIX wineserver -k 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-pass() { passed=$((passed + 1)); echo "ok   $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL $1${2:+: $2}"; }
-check() {  # check NAME COMMAND...: passes when the command succeeds
-  local name=$1; shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
-}
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
-
-[ -x "$LOMA" ] || { echo "no program at $LOMA"; echo "0 passed, 1 failed"; exit 1; }
+[ -x "$LOMA" ] || { fail "no program at $LOMA"; e2e_summary; exit; }
 if [ ! -f "$STUB" ] || ! command -v wine >/dev/null; then
-  echo "no $STUB or no wine (build the windows preset; tools/deps.sh test)"
-  echo "0 passed, 1 failed"; exit 1
+  fail "no $STUB or no wine (build the windows preset; tools/deps.sh test)"
+  e2e_summary; exit
 fi
 
-Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
-started+=($!)
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$WORK/display")
-
+e2e_display
 PREFIX=$WORK/prefix
 FOLDER=$PREFIX/drive_c/ORNPrg/ZAVRO_Fi
 RECORD=$FOLDER/LOMADiag.ran
-mkdir -p "$FOLDER"
-export WINEDEBUG=-all
 echo "making the Wine prefix ($(date +%T))"
-WINEPREFIX=$PREFIX wineboot -i >/dev/null 2>&1
-WINEPREFIX=$PREFIX wineserver -w
+e2e_wine_prefix "$PREFIX"
+mkdir -p "$FOLDER"
 
 # The control: the same program file where it finds no start helper, so Wine runs the
 # stand-in itself, as before the helper.
@@ -67,35 +44,33 @@ cp "$LOMA" "$WORK/bare/loma"
 stub_shown() { xdotool search --onlyvisible --name '^LOMADiag$' >/dev/null 2>&1; }
 loma_shown() { xdotool search --onlyvisible --classname '^loma$' 2>/dev/null | head -1; }
 
-# run LOMA PREFIX-AS-GIVEN: one launcher run from $WORK with a cold Wine (no server running).
-# Sets FIRST_MS (start to the launcher's window shown), MAPPED (whether a window of the
-# stand-in was ever mapped, watched from the start until the stand-in has ended) and RAN.
+# run LOMA PREFIX-AS-GIVEN: one launcher run from $WORK, with the prefix's server warm. Sets
+# FIRST_MS (start to the launcher's window shown), MAPPED (whether a window of the stand-in was
+# ever mapped, watched from the start until the stand-in has ended) and RAN.
 run() {
   local loma=$1 prefix=$2 start deadline win=
-  WINEPREFIX=$PREFIX wineserver -w
   rm -f "$RECORD" "$PREFIX/ran"
   MAPPED=no FIRST_MS=none RAN=no
-  start=$(now_ms)
+  start=$(e2e_now_ms)
   (cd "$WORK" && WINEPREFIX=$prefix exec "$loma") 2>"$WORK/stderr" &
   local pid=$!
-  started+=($pid)
+  E2E_STARTED+=("$pid")
   deadline=$((start + 30000))
-  while [ "$(now_ms)" -lt $deadline ]; do
+  while [ "$(e2e_now_ms)" -lt $deadline ]; do
     if [ -z "$win" ]; then
       win=$(loma_shown)
-      [ -n "$win" ] && FIRST_MS=$(( $(now_ms) - start ))
+      [ -n "$win" ] && FIRST_MS=$(( $(e2e_now_ms) - start ))
     fi
     stub_shown && MAPPED=yes
     if [ -s "$RECORD" ] || [ -f "$PREFIX/ran" ]; then
       RAN=yes
       # The stand-in shows its window right after its record and runs three seconds more.
-      [ "$deadline" -gt $(( $(now_ms) + 3500 )) ] && deadline=$(( $(now_ms) + 3500 ))
+      [ "$deadline" -gt $(( $(e2e_now_ms) + 3500 )) ] && deadline=$(( $(e2e_now_ms) + 3500 ))
     fi
     sleep 0.01
   done
   kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
-  WINEPREFIX=$PREFIX wineserver -w
 }
 
 record_has() { tr -d '\r' <"$RECORD" | grep -qxF "$1"; }
@@ -134,7 +109,7 @@ echo "  window shown after, ms, Wine running it as it is (before):  ${before[*]}
 # absolute for the stand-in to run at all.
 run "$LOMA" prefix
 check "relative WINEPREFIX: started hidden, its window never mapped" bash -c \
-  'grep -Eq "^dwFlags=0x[0-9a-f]*[13579bdf] wShowWindow=0 nCmdShow=0" "$1" && test "$2" = no' \
+  'grep -sEq "^dwFlags=0x[0-9a-f]*[13579bdf] wShowWindow=0 nCmdShow=0" "$1" && test "$2" = no' \
   _ "$RECORD" "$MAPPED"
 
 # --- a native program at the fixed path: started directly, as before -------------------------
@@ -147,5 +122,4 @@ echo "  window shown after, ms, native program: $FIRST_MS"
 run "$LOMA" prefix
 check "native, relative WINEPREFIX: started" test "$RAN" = yes
 
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+e2e_summary

@@ -19,7 +19,8 @@ ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
 LOMA=${LOMA:-$ROOT/build/linux/loma}
 WINDOWS_STUB=${LOMA_WINDOWS_STUB:-$ROOT/build/windows/stub/LOMADiag.exe}
 GOLDEN=$ROOT/tests/x11/golden
-WORK=$(mktemp -d /tmp/loma-e2e.XXXXXX)
+. "$ROOT/tests/e2e/lib.sh"
+e2e_init e2e
 SCREEN_W=1280 SCREEN_H=800
 # The window is 8565 x 3800 twips, Left = (1280*15 - 8565)/2 = 5317.5 twips = 354.5 px, which
 # rounds to even: 354; Top = 100 twips = 6.67 px: 7.
@@ -27,23 +28,6 @@ WIN_X=354 WIN_Y=7 WIN_W=571 WIN_H=253
 # Client-area rectangles (x y w h) of the layout: the countdown number, the close button, the
 # status panel.
 NUMBER="45 174 89 73" BUTTON="43 103 159 85" PANEL="200 103 335 85"
-
-passed=0 failed=0
-started=()
-
-cleanup() {
-  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  if [ "${KEEP:-0}" = 1 ]; then echo "screenshots kept in $WORK"; else rm -rf "$WORK"; fi
-}
-trap cleanup EXIT
-
-pass() { passed=$((passed + 1)); echo "ok   $1"; }
-fail() { failed=$((failed + 1)); echo "FAIL $1${2:+: $2}"; }
-check() {  # check NAME COMMAND...: passes when the command succeeds
-  local name=$1; shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
-}
 
 [ -x "$LOMA" ] || { echo "no program at $LOMA (cmake --preset linux && cmake --build build/linux)"; exit 1; }
 
@@ -66,29 +50,9 @@ no_sanitizer_report() {
 
 # --- X servers and window managers -----------------------------------------------------------
 
-start_display() {  # sets DISPLAY to a fresh Xvfb of our own; optionally runs openbox on it
-  # -noreset: a server that resets when its last client leaves refuses connections meanwhile,
-  # and the checks connect and leave all the time.
-  local file=$WORK/display.$RANDOM
-  Xvfb -displayfd 3 -noreset -screen 0 ${SCREEN_W}x${SCREEN_H}x24 -nolisten tcp 3>"$file" 2>/dev/null &
-  started+=($!)
-  XVFB_PID=$!
-  for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
-  export DISPLAY=:$(cat "$file")
-  if [ "${1:-}" = openbox ]; then
-    openbox --sm-disable >/dev/null 2>&1 &
-    started+=($!)
-    WM_PID=$!
-    for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
-    sleep 0.5  # openbox announces itself before it has finished starting
-  fi
-}
-
-stop_display() {
-  [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null
-  kill "$XVFB_PID" 2>/dev/null
-  wait "$XVFB_PID" 2>/dev/null
-  WM_PID=
+start_display() {  # a fresh Xvfb of our own as DISPLAY; optionally openbox on it
+  e2e_display ${SCREEN_W}x${SCREEN_H}
+  if [ "${1:-}" = openbox ]; then e2e_wm; fi
 }
 
 # --- the program ---------------------------------------------------------------------------
@@ -108,16 +72,10 @@ start_loma() {  # start_loma [ARG...]: runs loma in $PREFIX; sets LOMA_PID, STAR
   START_NS=$(date +%s%N)
   WINEPREFIX=$PREFIX "$LOMA" "$@" 2>"$WORK/stderr" &
   LOMA_PID=$!
-  started+=($LOMA_PID)
+  E2E_STARTED+=($LOMA_PID)
   # Polled every 50 ms (xdotool's --sync looks only every half second): the first-frame
   # screenshot must be taken well before the first tick, one second after the window appears.
-  WIN=
-  for _ in $(seq 200); do
-    WIN=$(xdotool search --onlyvisible --classname '^loma$' 2>/dev/null | head -1)
-    [ -n "$WIN" ] && break
-    sleep 0.05
-  done
-  if [ -z "$WIN" ]; then
+  if ! e2e_await_window -t 10000 --classname '^loma$'; then
     sed 's/^/  loma: /' "$WORK/stderr"
     xwininfo -root -tree | grep -i loma | sed 's/^/  /'
   fi
@@ -126,17 +84,13 @@ start_loma() {  # start_loma [ARG...]: runs loma in $PREFIX; sets LOMA_PID, STAR
 
 wait_exit() {  # wait_exit SECONDS: sets CODE to the exit code, or 124 if still running
   END_NS=0
-  local deadline=$(( $(date +%s%N) + $1 * 1000000000 ))
-  while kill -0 "$LOMA_PID" 2>/dev/null && [ "$(date +%s%N)" -lt $deadline ]; do sleep 0.01; done
-  if kill -0 "$LOMA_PID" 2>/dev/null; then CODE=124; return; fi
-  wait "$LOMA_PID"; CODE=$?
-  END_NS=$(date +%s%N)
+  e2e_wait_exit "$LOMA_PID" $(($1 * 1000)) && END_NS=$((END_MS * 1000000))
 }
 
 # --- screenshots ---------------------------------------------------------------------------
 
 shoot() {  # shoot NAME: the launcher's rectangle of the screen as $WORK/NAME.png
-  import -window root -crop ${WIN_W}x${WIN_H}+${WIN_X}+${WIN_Y} +repage "$WORK/$1.png"
+  e2e_shot "$WORK/$1.png" $WIN_W $WIN_H $WIN_X $WIN_Y
 }
 
 differing() {  # differing A B [x y w h]: pixels that differ by more than 4% between two images
@@ -164,7 +118,7 @@ matches_golden() {  # matches_golden SHOT GOLDEN-NAME [fallback command...]
 # --- checks on the running window ------------------------------------------------------------
 
 geometry_is_right() {
-  local g; g=$(xwininfo -id "$WIN" | awk '/Absolute upper-left X/{x=$NF}/Absolute upper-left Y/{y=$NF}/Width/{w=$NF}/Height/{h=$NF}END{print x, y, w, h}')
+  local g; g=$(e2e_geometry "$WIN")
   [ "$g" = "$WIN_X $WIN_Y $WIN_W $WIN_H" ] || { echo "  geometry $g"; return 1; }
 }
 
@@ -181,7 +135,7 @@ hints_are_right() {
 
 topmost_of_all() {  # the launcher is the last (topmost) mapped top-level window
   local top
-  if [ -n "${WM_PID:-}" ]; then
+  if [ -n "$WM_PID" ]; then
     top=$(xprop -root _NET_CLIENT_LIST_STACKING | awk '{print $NF}')
     [ $((top)) = $((WIN)) ] || { echo "  top of the stacking is $top, not $WIN"; return 1; }
   else
@@ -194,7 +148,7 @@ topmost_of_all() {  # the launcher is the last (topmost) mapped top-level window
 
 cover_with_new_window() {  # maps an ordinary window over the launcher, focused
   xmessage -geometry 400x200+400+0 -name cover "a newly mapped window" &
-  started+=($!)
+  E2E_STARTED+=($!)
   COVER_PID=$!
   COVER=$(timeout 5 xdotool search --sync --onlyvisible --name '^cover$' | head -1)
   sleep 0.4
@@ -273,7 +227,7 @@ case_not_found() {  # $1: label; $2: how it ends (close button or the window man
     wait_exit 2
     check "$1: the window manager's close ends the program, code 0" test "$CODE" = 0
   else
-    xdotool mousemove $((WIN_X + 120)) $((WIN_Y + 145)) click 1
+    e2e_click $((WIN_X + 120)) $((WIN_Y + 145))
     wait_exit 2
     check "$1: the close button ends the program, code 0" test "$CODE" = 0
   fi
@@ -346,15 +300,11 @@ case_unhandled() {  # a stub that cannot be started: error 70 in a message windo
   START_NS=$(date +%s%N)
   WINEPREFIX=$PREFIX "$LOMA" 2>"$WORK/stderr" &
   LOMA_PID=$!
-  started+=($LOMA_PID)
+  E2E_STARTED+=($LOMA_PID)
   # The launcher window maps during the load and goes again when the error is reported.
-  local box= w
-  for _ in $(seq 100); do
-    for w in $(xdotool search --onlyvisible --classname '^loma$' 2>/dev/null); do
-      xwininfo -id "$w" | grep -q "Width: $WIN_W" || box=$w
-    done
-    [ -n "$box" ] && break; sleep 0.05
-  done
+  local box=
+  not_launcher() { [ "$(cut -d' ' -f3 <<<"$2")" != "$WIN_W" ]; }  # not_launcher WINDOW "X Y W H"
+  e2e_await_window -t 5000 -f not_launcher --classname '^loma$' && box=$WIN
   sleep 0.3
   check "unhandled: the message is on stderr" \
     grep -qx "Run-time error '70':" "$WORK/stderr"
@@ -369,8 +319,8 @@ case_unhandled() {  # a stub that cannot be started: error 70 in a message windo
   wait_exit 1
   check "unhandled: waits for OK" test "$CODE" = 124
   local x y w h
-  read -r x y w h < <(xwininfo -id "$box" | awk '/Absolute upper-left X/{x=$NF}/Absolute upper-left Y/{y=$NF}/Width/{w=$NF}/Height/{h=$NF}END{print x, y, w, h}')
-  xdotool mousemove $((x + w - 12 - 37)) $((y + h - 22)) click 1  # OK, bottom right
+  read -r x y w h < <(e2e_geometry "$box")
+  e2e_click $((x + w - 12 - 37)) $((y + h - 22))  # OK, bottom right
   wait_exit 2
   check "unhandled: OK ends the program with a non-zero code" test "$CODE" != 0 -a "$CODE" != 124
 }
@@ -383,8 +333,7 @@ case_windows_stub() {
   fi
   new_prefix none
   cp "$WINDOWS_STUB" "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
-  WINEDEBUG=-all WINEPREFIX=$PREFIX wineboot -i >/dev/null 2>&1
-  WINEPREFIX=$PREFIX wineserver -w
+  e2e_wine_prefix "$PREFIX"
   local record=$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.ran
   start_loma
   for _ in $(seq 200); do
@@ -394,7 +343,7 @@ case_windows_stub() {
   [ -s "$record" ] && echo "       stub: $(tr -d '\r' <"$record")"
   check "Windows stub: started hidden (STARTF_USESHOWWINDOW, SW_HIDE)" \
     grep -Eq '^dwFlags=0x[0-9a-f]*[13579bdf] wShowWindow=0 nCmdShow=0' "$record"
-  xdotool mousemove $((WIN_X + 120)) $((WIN_Y + 145)) click 1
+  e2e_click $((WIN_X + 120)) $((WIN_Y + 145))
   wait_exit 2
   WINEPREFIX=$PREFIX wineserver -k 2>/dev/null
 }
@@ -412,17 +361,16 @@ case_not_found no-wm button
 case_countdown
 case_stall
 case_unhandled
-stop_display
+e2e_stop_display
 
 start_display openbox
 case_found_and_closed openbox
 case_not_found openbox wm
 case_windows_stub
-stop_display
+e2e_stop_display
 
 if [ "$SANITIZED" = 1 ]; then
   check "no AddressSanitizer, LeakSanitizer or UBSan report from any run" no_sanitizer_report
 fi
 
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+e2e_summary

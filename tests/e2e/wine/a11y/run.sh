@@ -13,29 +13,19 @@ BUILD=$(cd "${1:-$ROOT/build/windows}" && pwd) || exit 2
 for f in "$BUILD/LOMA.exe" "$BUILD/a11y/a11y_client.exe"; do
   [ -e "$f" ] || { echo "missing $f (build the windows preset first)"; exit 2; }
 done
-WORK=$(mktemp -d /tmp/loma-wine-a11y.XXXXXX)
-export WINEPREFIX=$WORK/prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
-XVFB_PID=""
-cleanup() {
-  wineserver -k 2>/dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-exec 3>"$WORK/display"
-Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-exec 3>&-
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$WORK/display")
-wineboot -i >/dev/null 2>&1
-wineserver -w
+. "$ROOT/tests/e2e/lib.sh"
+e2e_init wine-a11y
+e2e_display 1024x768
+e2e_wine_prefix "$WORK/prefix"
 
 # The launcher's window lies at 226,7 on a 1024-pixel screen.
 cp "$BUILD/LOMA.exe" "$BUILD/a11y/a11y_client.exe" "$WINEPREFIX/drive_c/"
 out=$(cd "$WINEPREFIX/drive_c" && timeout 90 wine a11y_client.exe 'C:\LOMA.exe' 226 7 2>/dev/null |
   tr -d '\r')
 echo "$out"
-grep -qE '^[0-9]+ passed, [0-9]+ failed$' <<<"$out" || { echo "0 passed, 1 failed"; exit 1; }
-grep -q '^[0-9]* passed, 0 failed$' <<<"$out"
+echo "$out" >"$WORK/client.txt"
+if e2e_add_counts "$WORK/client.txt"; then
+  [ "$failed" -eq 0 ]
+else
+  e2e_summary
+fi

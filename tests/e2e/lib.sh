@@ -1,0 +1,188 @@
+# The one helper of the end-to-end and release scripts: virtual displays, a window manager, Wine
+# prefixes, waiting for a window, clicks, screenshots and the pass/fail count. Sourced, never
+# run:
+#
+#   . "$ROOT/tests/e2e/lib.sh"
+#   e2e_init NAME                    $WORK, a fresh /tmp/loma-NAME.XXXXXX, and the clean-up at exit
+#   e2e_display [WxH]                a fresh Xvfb (default 1280x800); exports DISPLAY, sets XVFB_PID
+#   e2e_wm                           openbox on that display, once it manages; sets WM_PID
+#   e2e_stop_display                 ends the window manager and the display
+#   e2e_wine_prefix DIR [ARCH]       a booted Wine prefix (win64|win32), exported as WINEPREFIX,
+#                                    its server kept running so every start is a warm one
+#   e2e_await_window [-t MS] [-s "W H"] [-f FUNC] SEARCH...
+#                                    the first visible window that `xdotool search SEARCH` finds
+#                                    (with size W x H, or for which FUNC WINDOW "X Y W H" succeeds),
+#                                    polled every 50 ms for MS (default 30000); sets WIN and
+#                                    WIN_GEOMETRY ("x y w h"), fails when none came
+#   e2e_geometry WINDOW              prints "x y w h" of a window on the screen
+#   e2e_click X Y                    a left click at that point of the screen
+#   e2e_shot FILE [W H X Y]          a screenshot of the screen, or of that rectangle, as FILE
+#   e2e_wait_exit PID MS             waits up to MS for PID to end: CODE is its exit code, or 124
+#                                    when it still runs; END_MS is when it was seen to end
+#   e2e_now_ms                       the clock in milliseconds
+#   pass NAME | fail NAME [DETAIL] | check NAME COMMAND...
+#                                    one counted case, printed as "ok   NAME" / "FAIL NAME";
+#                                    E2E_INDENT (default empty) goes in front
+#   e2e_add_counts FILE              adds the last "N passed, N failed" line of another suite's
+#                                    output to ours; none there counts as one failure
+#   e2e_summary                      prints "N passed, N failed"; fails when any case failed
+#
+# At exit every process started through here ends, every prefix's server is stopped and the
+# prefixes go; $WORK goes too unless KEEP=1 or E2E_KEEP_WORK=1 (a suite whose screenshots are
+# its report). A script adds its own last words with e2e_at_exit COMMAND.
+
+passed=0 failed=0
+E2E_INDENT=${E2E_INDENT:-}
+E2E_STARTED=() E2E_PREFIXES=() E2E_AT_EXIT=()
+XVFB_PID="" WM_PID=""
+
+e2e_init() {  # e2e_init NAME
+  WORK=$(mktemp -d "/tmp/loma-$1.XXXXXX")
+  trap e2e_cleanup EXIT
+}
+
+e2e_at_exit() { E2E_AT_EXIT+=("$*"); }
+
+e2e_cleanup() {
+  local c p
+  for c in "${E2E_AT_EXIT[@]}"; do eval "$c"; done
+  for p in "${E2E_PREFIXES[@]}"; do WINEPREFIX=$p wineserver -k 2>/dev/null; done
+  for p in "${E2E_STARTED[@]}"; do kill "$p" 2>/dev/null; done
+  # Only what was started here: a script's own background jobs end with their prefix's server.
+  for p in "${E2E_STARTED[@]}"; do wait "$p" 2>/dev/null; done
+  for p in "${E2E_PREFIXES[@]}"; do rm -rf "$p"; done
+  [ -n "${WORK:-}" ] || return 0
+  if [ "${KEEP:-0}" = 1 ]; then
+    echo "screenshots kept in $WORK"
+  elif [ "${E2E_KEEP_WORK:-0}" != 1 ]; then
+    rm -rf "$WORK"
+  fi
+}
+
+e2e_now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# --- counting -----------------------------------------------------------------------------
+
+pass() { passed=$((passed + 1)); echo "${E2E_INDENT}ok   $1"; }
+fail() { failed=$((failed + 1)); echo "${E2E_INDENT}FAIL $1${2:+: $2}"; }
+check() {  # check NAME COMMAND...: passes when the command succeeds
+  local name=$1
+  shift
+  if "$@"; then pass "$name"; else fail "$name"; fi
+}
+
+e2e_add_counts() {  # e2e_add_counts FILE
+  local line
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$1" 2>/dev/null | tail -1)
+  if [ -z "$line" ]; then
+    fail "$(basename "$1"): the suite ran to its end"
+    return 1
+  fi
+  passed=$((passed + ${line%% passed*}))
+  failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))
+}
+
+e2e_summary() {
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
+
+# --- displays ------------------------------------------------------------------------------
+
+e2e_display() {  # e2e_display [WxH]
+  # -displayfd: the server picks a free display number itself, so suites that run side by side
+  # never collide. -noreset: a server resets when its last client leaves and refuses connections
+  # meanwhile, and clears the root window's properties (xrdb's resource database among them);
+  # the checks connect and leave all the time.
+  local file
+  file=$(mktemp "${WORK:-/tmp}/display.XXXXXX")
+  Xvfb -displayfd 3 -noreset -screen 0 "${1:-1280x800}x24" -nolisten tcp 3>"$file" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  E2E_STARTED+=("$XVFB_PID")
+  for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
+  DISPLAY=:$(cat "$file")
+  export DISPLAY
+  rm -f "$file"
+}
+
+e2e_wm() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  WM_PID=$!
+  E2E_STARTED+=("$WM_PID")
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
+    sleep 0.05
+  done
+  sleep 0.5  # openbox announces itself before it has finished starting
+}
+
+e2e_stop_display() {
+  [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null && wait "$WM_PID" 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+  WM_PID="" XVFB_PID=""
+}
+
+# --- Wine ----------------------------------------------------------------------------------
+
+e2e_wine_prefix() {  # e2e_wine_prefix DIR [win64|win32]
+  export WINEPREFIX=$1 WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+  if [ -n "${2:-}" ]; then export WINEARCH=$2; fi
+  E2E_PREFIXES+=("$1")
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  wineserver -p
+}
+
+# --- windows, clicks, screenshots ------------------------------------------------------------
+
+e2e_geometry() {  # e2e_geometry WINDOW: "x y w h"
+  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /  Width:/ {w=$NF} /  Height:/ {h=$NF} END {print x, y, w, h}'
+}
+
+e2e_await_window() {  # e2e_await_window [-t MS] [-s "W H"] [-f FUNC] SEARCH...
+  local timeout=30000 size="" func="" w g deadline
+  while [ $# -gt 0 ]; do
+    case $1 in
+      -t) timeout=$2; shift 2 ;;
+      -s) size=$2; shift 2 ;;
+      -f) func=$2; shift 2 ;;
+      *) break ;;
+    esac
+  done
+  WIN="" WIN_GEOMETRY=""
+  deadline=$(($(e2e_now_ms) + timeout))
+  while :; do
+    for w in $(xdotool search --onlyvisible "$@" 2>/dev/null); do
+      g=$(e2e_geometry "$w")
+      [ -z "$size" ] || [ "${g#* * }" = "$size" ] || continue
+      [ -z "$func" ] || "$func" "$w" "$g" || continue
+      WIN=$w WIN_GEOMETRY=$g
+      return 0
+    done
+    [ "$(e2e_now_ms)" -lt "$deadline" ] || return 1
+    sleep 0.05
+  done
+}
+
+e2e_click() { xdotool mousemove "$1" "$2" click 1; }
+
+e2e_shot() {  # e2e_shot FILE [W H X Y]
+  if [ $# -ge 5 ]; then
+    import -window root -crop "$2x$3+$4+$5" +repage "$1"
+  else
+    import -window root "$1"
+  fi
+}
+
+e2e_wait_exit() {  # e2e_wait_exit PID MS
+  local deadline=$(($(e2e_now_ms) + $2))
+  while kill -0 "$1" 2>/dev/null && [ "$(e2e_now_ms)" -lt "$deadline" ]; do sleep 0.01; done
+  END_MS=$(e2e_now_ms)
+  if kill -0 "$1" 2>/dev/null; then
+    CODE=124
+    return 1
+  fi
+  wait "$1"
+  CODE=$?
+}
