@@ -7,6 +7,8 @@ build=(ca-certificates cmake g++ make pkg-config libgtest-dev libcairo2-dev libp
        libturbojpeg0-dev libx11-dev libxext-dev libxrandr-dev libxinerama-dev libfontconfig-dev
        libatk1.0-dev libatk-bridge2.0-dev libdbus-1-dev)
 run=(xvfb x11-utils imagemagick procps)
+# The start helpers that the Linux program runs under Wine: the C cross compilers alone.
+run+=(gcc-mingw-w64-i686-win32 gcc-mingw-w64-x86-64-win32)
 test=(git mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagick procps
       attr python3 python3-pil python3-numpy python3-fonttools python3-pyclipper
       libjpeg-turbo-progs fonts-noto-cjk fonts-inter fonts-urw-base35 clang-format clang-tidy

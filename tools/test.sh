@@ -102,6 +102,11 @@ if [ -f tests/e2e/wine/casemap/check.sh ]; then
   stage e2e-wine-casemap bash tests/e2e/wine/casemap/check.sh
   count e2e-wine-casemap
 fi
+# The Linux program starting a Windows program hidden, through its start helper under Wine.
+if [ -f tests/e2e/x11/hidden_start.sh ]; then
+  stage e2e-x11-hidden bash tests/e2e/x11/hidden_start.sh
+  count e2e-x11-hidden
+fi
 if [ -f tests/e2e/x11/density.sh ]; then
   stage e2e-x11-density bash tests/e2e/x11/density.sh
   count e2e-x11-density

@@ -20,6 +20,7 @@
 #include "platform/posix/descriptor.h"
 #include "platform/posix/found_entry.h"
 #include "platform/posix/held_spawn.h"
+#include "platform/posix/start_helper.h"
 #include "platform/posix/wine_drive.h"
 
 namespace platform::posix {
@@ -150,7 +151,8 @@ std::vector<std::string> wineEnvironment() {
 
 }  // namespace
 
-double startProgram(std::u16string_view windowsPath, std::span<const char* const> wineLocations) {
+double startProgram(std::u16string_view windowsPath, std::span<const char* const> wineLocations,
+                    std::span<const std::string> helperFolders) {
   // The file the lookup found and holds; else (a start without a lookup of that path just
   // before) the entry resolved now, held from here on.
   std::optional<std::string> path;
@@ -182,19 +184,25 @@ double startProgram(std::u16string_view windowsPath, std::span<const char* const
   auto wine = std::find_if(wineLocations.begin(), wineLocations.end(), isRunnableFile);
   if (wine == wineLocations.end()) throw forms::err::invalidProcedureCall();
   // Wine is given the host path of the very entry resolved here: given the Windows path, it
-  // would resolve the letter case again and might pick another of several names.
+  // would resolve the letter case again and might pick another of several names. The helper,
+  // when there is one, starts that entry hidden; it is our own file, run by Wine as it is.
   std::string wineCopy = *wine;
-  char* argv[] = {wineCopy.data(), path->data(), nullptr};
+  std::optional<std::string> helper = findStartHelper(*path, helperFolders);
+  std::vector<char*> argv = {wineCopy.data()};
+  if (helper) argv.push_back(helper->data());
+  argv.push_back(path->data());
+  argv.push_back(nullptr);
   std::vector<std::string> variables = wineEnvironment();
   std::vector<char*> envp;
   envp.reserve(variables.size() + 1);
   for (auto& variable : variables) envp.push_back(variable.data());
   envp.push_back(nullptr);
-  return spawn(*wine, argv, envp.data());
+  return spawn(*wine, argv.data(), envp.data());
 }
 
+// The launcher's one window style is 0, start hidden: what the helper gives a Windows program.
 double shell(std::u16string_view windowsPath, [[maybe_unused]] int windowStyle) {
-  return startProgram(windowsPath, kWineLocations);
+  return startProgram(windowsPath, kWineLocations, startHelperFolders());
 }
 
 }  // namespace platform::posix

@@ -47,6 +47,7 @@ endif()
 configure_file(platform/x11/loma.desktop.in ${CMAKE_BINARY_DIR}/loma.desktop @ONLY)
 
 install(TARGETS loma RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+include(platform/wine/start_hidden.cmake)
 install(FILES ${CMAKE_BINARY_DIR}/loma.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${LOMA_ICON_PNG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
 #The program carries its fonts inside; installed too, with their licences, for anyone to use.

@@ -6,11 +6,13 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <thread>
 
 #include "platform/api.h"
 #include "platform/posix/file_lookup.h"
 #include "platform/posix/process_start.h"
+#include "platform/posix/start_helper.h"
 #include "platform/posix/wine_drive.h"
 #include "temp_prefix.h"
 
@@ -97,7 +99,7 @@ TEST_F(ProcessStart, ARelativePrefixIsMadeAbsoluteForTheLookupAndForWine) {
   fs::current_path("/");
   EXPECT_EQ(std::string(getenv("WINEPREFIX")), root_.string());
   EXPECT_EQ(dir(kProgram, platform::vbNormal), u"LOMADiag.exe");
-  startProgram(kProgram, places);
+  startProgram(kProgram, places, {});
   fs::current_path(before);
   fs::path args = wine.string() + ".args";
   ASSERT_TRUE(eventually([&] { return fs::exists(args); }));
@@ -198,7 +200,8 @@ TEST_F(ProcessStart, WindowsProgramRunsThroughWineInTheSamePrefix) {
   std::string notRunnable = (root_ / "bin" / "not-runnable").string();
   std::array<const char*, 3> places = {"/nonexistent/wine", notRunnable.c_str(), wine.c_str()};
 
-  double pid = startProgram(kProgram, places);
+  // Without a start helper Wine runs the entry itself.
+  double pid = startProgram(kProgram, places, {});
   fs::path args = wine.string() + ".args";
   ASSERT_TRUE(eventually([&] { return fs::exists(args); }));
   // Wine is handed the entry this start resolved, so it cannot pick another letter case.
@@ -207,7 +210,66 @@ TEST_F(ProcessStart, WindowsProgramRunsThroughWineInTheSamePrefix) {
   EXPECT_TRUE(eventually([&] { return processGone(pid); })) << "left a zombie";
 
   std::array<const char*, 1> noWine = {"/nonexistent/wine"};
-  EXPECT_EQ(errorNumber([&] { startProgram(kProgram, noWine); }), 5);
+  EXPECT_EQ(errorNumber([&] { startProgram(kProgram, noWine, {}); }), 5);
+}
+
+// The first bytes of a PE image for `machine`: "MZ", the PE header's offset at 0x3c, and there
+// the signature and the machine.
+std::string peImage(std::uint16_t machine) {
+  std::string image(0x86, '\0');
+  image[0] = 'M';
+  image[1] = 'Z';
+  image[0x3c] = '\x80';
+  image.replace(0x80, 4, std::string("PE\0\0", 4));
+  image[0x84] = static_cast<char>(machine & 0xff);
+  image[0x85] = static_cast<char>(machine >> 8);
+  return image;
+}
+
+TEST_F(ProcessStart, WindowsProgramRunsThroughTheStartHelperOfItsArchitecture) {
+  fs::path wine = root_ / "bin" / "wine";
+  write(wine,
+        "#!/bin/sh\nprintf '%s\\n' $# \"$1\" \"$2\" > \"$0.tmp\"\nmv \"$0.tmp\" \"$0.args\"\n",
+        kExecutable);
+  std::array<const char*, 1> places = {wine.c_str()};
+  // The first folder holds a folder by the 32-bit helper's name and no 64-bit helper; the
+  // second holds both.
+  fs::path empty = root_ / "bin", helpers = root_ / "lib" / "loma";
+  fs::create_directories(empty / "start-hidden-x86.exe");
+  write(helpers / "start-hidden-x86.exe", "MZ");
+  write(helpers / "start-hidden-x64.exe", "MZ");
+  std::array<std::string, 2> folders = {empty.string(), helpers.string()};
+  fs::path program = programFolder() / "LOMADiag.exe", args = wine.string() + ".args";
+
+  auto argumentsFor = [&](const std::string& image) {
+    write(program, image);
+    fs::remove(args);
+    double pid = startProgram(kProgram, places, folders);
+    EXPECT_TRUE(eventually([&] { return fs::exists(args); }));
+    EXPECT_TRUE(eventually([&] { return processGone(pid); })) << "left a zombie";
+    return read(args);
+  };
+  // Wine runs exactly the helper and the entry: the helper of the image's architecture, and a
+  // 32-bit one for whatever does not say x86-64 (the older kind, or no PE header at all).
+  std::string entry = program.string() + "\n";
+  EXPECT_EQ(argumentsFor(peImage(0x8664)),
+            "2\n" + (helpers / "start-hidden-x64.exe").string() + "\n" + entry);
+  EXPECT_EQ(argumentsFor(peImage(0x014c)),
+            "2\n" + (helpers / "start-hidden-x86.exe").string() + "\n" + entry);
+  EXPECT_EQ(argumentsFor("MZ\x90"),
+            "2\n" + (helpers / "start-hidden-x86.exe").string() + "\n" + entry);
+
+  // No helper of that architecture anywhere: Wine runs the entry as it is.
+  fs::remove(helpers / "start-hidden-x64.exe");
+  EXPECT_EQ(argumentsFor(peImage(0x8664)), "1\n" + entry + "\n");
+}
+
+TEST_F(ProcessStart, TheStartHelpersAreLookedForBesideTheProgramAndInItsLibFolder) {
+  fs::path self = fs::read_symlink("/proc/self/exe");
+  std::vector<std::string> folders = platform::posix::startHelperFolders();
+  ASSERT_EQ(folders.size(), 2u);
+  EXPECT_EQ(folders[0], self.parent_path().string());
+  EXPECT_EQ(folders[1], (self.parent_path().parent_path() / "lib" / "loma").string());
 }
 
 }  // namespace

@@ -54,6 +54,21 @@ check "copyright: both fonts under OFL-1.1, with the licence's text" bash -c \
    grep -q "^ THE FONT SOFTWARE IS PROVIDED" <<<"$1"' _ "$COPYRIGHT"
 check "the packaged program is stripped and has no build path" bash -c \
   'file "$1" | grep -q ", stripped" && ! grep -qaF "$2" "$1"' _ "$WORK/deb/usr/bin/loma" "$ROOT"
+# The start helpers that Wine runs to start a Windows program hidden: a GUI program for each
+# architecture, importing from kernel32 alone, with no time stamp and no build path.
+for arch in x86 x64; do
+  helper=$WORK/deb/usr/lib/loma/start-hidden-$arch.exe
+  if [ "$arch" = x64 ]; then machine='pei-x86-64'; else machine='pei-i386'; fi
+  check "deb holds /usr/lib/loma/start-hidden-$arch.exe: $machine, GUI, not executable" bash -c \
+    'x86_64-w64-mingw32-objdump -f "$1" | grep -q "file format $2" &&
+     x86_64-w64-mingw32-objdump -p "$1" | grep -q "Subsystem.*(Windows GUI)" && test "$(stat -c %a "$1")" = 644' \
+    _ "$helper" "$machine"
+  check "start-hidden-$arch.exe: imports from KERNEL32.dll alone, no time stamp, no build path" bash -c \
+    'h=$(x86_64-w64-mingw32-objdump -p "$1"); test "$(grep "DLL Name:" <<<"$h" | awk "{print \$3}")" = KERNEL32.dll &&
+     grep -qE "Time/Date[[:space:]]+Thu Jan  1 00:00:00 1970" <<<"$h" &&
+     grep -qx "[[:space:]]*DYNAMIC_BASE" <<<"$h" && grep -qx "[[:space:]]*NX_COMPAT" <<<"$h" && ! grep -qaF "$2" "$1"' \
+    _ "$helper" "$ROOT"
+done
 
 # --- the Windows programs --------------------------------------------------------------------
 allowed=$(grep -v '^#' "$ROOT/tests/release/windows7-imports.txt" | sort -u)

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs the Debian package with apt-get as a user would, runs the X11 end-to-end checks
-# against the installed /usr/bin/loma (found, not found, the close click, the countdown), then
+# against the installed /usr/bin/loma (found, not found, the close click, the countdown, and a
+# Windows program started hidden through /usr/lib/loma/'s helper), then
 # removes it with apt-get and checks that nothing of ours is left. Needs root (or sudo).
 #
 # Usage: tests/release/deb-install.sh [DIST]   (default dist/). Prints "N passed, N failed" last.
@@ -28,6 +29,10 @@ echo "--- the X11 end-to-end checks against /usr/bin/loma"
 LOMA=/usr/bin/loma bash "$ROOT/tests/e2e/x11/run.sh" 2>&1 | tee /tmp/loma-deb-e2e.log | sed 's/^/  /'
 e2e_add_counts /tmp/loma-deb-e2e.log
 
+echo "--- the hidden start of a Windows program by /usr/bin/loma, through /usr/lib/loma/"
+LOMA=/usr/bin/loma bash "$ROOT/tests/e2e/x11/hidden_start.sh" 2>&1 | tee /tmp/loma-deb-hidden.log | sed 's/^/  /'
+e2e_add_counts /tmp/loma-deb-hidden.log
+
 OURS=$(dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ {print substr($NF, 2)}')
 apt remove loma >>/tmp/loma-deb-install.log 2>&1
 check "apt-get remove loma" test -z "$(status | grep -v '^unknown ok not-installed$' | grep -v '^deinstall ok not-installed$')"
@@ -37,6 +42,6 @@ left=$(for f in $OURS; do [ -e "$f" ] && echo "$f"; done)
 check "none of its $(wc -w <<<"$OURS") files is left" test -z "$left"
 [ -n "$left" ] && echo "  left: $left"
 check "no folder of ours is left" bash -c \
-  '! [ -e /usr/share/doc/loma ] && ! [ -e /usr/share/fonts/opentype/loma ]'
+  '! [ -e /usr/share/doc/loma ] && ! [ -e /usr/share/fonts/opentype/loma ] && ! [ -e /usr/lib/loma ]'
 
 e2e_summary

@@ -341,6 +341,8 @@ case_windows_stub() {
   done
   check "Windows stub: started through Wine, it wrote its record" test -s "$record"
   [ -s "$record" ] && echo "       stub: $(tr -d '\r' <"$record")"
+  check "Windows stub: started hidden (STARTF_USESHOWWINDOW, SW_HIDE)" \
+    grep -Eq '^dwFlags=0x[0-9a-f]*[13579bdf] wShowWindow=0 nCmdShow=0' "$record"
   e2e_click $((WIN_X + 120)) $((WIN_Y + 145))
   wait_exit 2
   WINEPREFIX=$PREFIX wineserver -k 2>/dev/null

@@ -1,0 +1,27 @@
+// POSIX backend: the start helper that Wine runs to start a Windows program hidden.
+//
+// Wine's command line cannot carry an initial show state, so a Windows program is started as
+// `wine start-hidden-*.exe PROGRAM`: the helper, a Windows program of ours, starts PROGRAM with
+// CreateProcessW and SW_HIDE, as LOMA.exe does on Windows.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace platform::posix {
+
+// Where the helpers may be, found from this program's own file (/proc/self/exe), never from
+// PATH: beside it, as in the build folder, then in lib/loma/ beside its bin/ folder, as
+// installed (/usr/bin/loma, /usr/lib/loma/). Empty when the program's file is unknown.
+std::vector<std::string> startHelperFolders();
+
+// The helper for the Windows program at `program`, the first of `folders` that holds it as a
+// regular file: start-hidden-x64.exe for an x86-64 image, start-hidden-x86.exe for any other.
+// Debian's Wine runs each architecture only with its own loader (wine64, wine32), so a helper of
+// the program's own architecture needs nothing that the program does not need as well.
+std::optional<std::string> findStartHelper(const std::string& program,
+                                           std::span<const std::string> folders);
+
+}  // namespace platform::posix
