@@ -26,13 +26,7 @@ target_link_libraries(loma PRIVATE
 target_link_options(loma PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed -Wl,-O1)
 
 # What the Windows program file carries as its icon and version block, a Linux desktop finds in
-# a desktop entry and an icon theme.
-add_executable(loma-icon-png platform/x11/icon_png.cpp)
-target_link_libraries(loma-icon-png PRIVATE loma_x11_paint)
-set(LOMA_ICON_PNG ${CMAKE_BINARY_DIR}/loma.png)
-add_custom_command(OUTPUT ${LOMA_ICON_PNG} COMMAND loma-icon-png ${LOMA_ICON_PNG}
-  DEPENDS loma-icon-png COMMENT "Writing the window icon as PNG" VERBATIM)
-add_custom_target(loma_icon ALL DEPENDS ${LOMA_ICON_PNG})
+# a desktop entry, an icon theme and an AppStream component.
 # The version as the program file's version block writes it: "1.00".
 string(LENGTH "${PROJECT_VERSION_MINOR}" minor_digits)
 if(minor_digits EQUAL 1)
@@ -41,12 +35,32 @@ else()
   set(LOMA_FILE_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}")
 endif()
 configure_file(platform/x11/loma.desktop.in ${CMAKE_BINARY_DIR}/loma.desktop @ONLY)
+# The release's day is the changelog's: the day of SOURCE_DATE_EPOCH (which string(TIMESTAMP)
+# honours), else of the last commit, as tools/release.sh sets it.
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
+    OUTPUT_VARIABLE loma_commit_time OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+endif()
+if(loma_commit_time)
+  set(ENV{SOURCE_DATE_EPOCH} "${loma_commit_time}")
+  string(TIMESTAMP LOMA_RELEASE_DATE "%Y-%m-%d" UTC)
+  unset(ENV{SOURCE_DATE_EPOCH})
+else()
+  string(TIMESTAMP LOMA_RELEASE_DATE "%Y-%m-%d" UTC)
+endif()
+set(LOMA_METAINFO invalid.zavro.loma.metainfo.xml)
+configure_file(platform/x11/loma.metainfo.xml.in ${CMAKE_BINARY_DIR}/${LOMA_METAINFO} @ONLY)
 
 install(TARGETS loma RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_BINARY_DIR}/loma.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${LOMA_ICON_PNG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
-# The program carries its fonts inside; installed too, with their licences, for anyone to use.
-file(GLOB LOMA_FONT_FILES ${LOMA_ASSETS_DIR}/fonts/*.otf ${LOMA_ASSETS_DIR}/fonts/*.ttf)
+install(FILES ${CMAKE_BINARY_DIR}/${LOMA_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The window icon at every size of the theme, drawn by the artwork generator from its pixels.
+foreach(size 16 24 32 48 64 128 256)
+  install(FILES ${LOMA_ASSETS_DIR}/icons/loma-${size}.png RENAME loma.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+# The fonts are inside the program, which hands them to its own fontconfig set-up from memory:
+# no font file is installed where every other program's font menu would list the two subsets.
+# Their licences go with the documentation, as the OFL asks.
 file(GLOB LOMA_FONT_LICENCES ${LOMA_ASSETS_DIR}/fonts/LICENSE*)
-install(FILES ${LOMA_FONT_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/fonts/opentype/loma)
 install(FILES ${LOMA_FONT_LICENCES} DESTINATION ${CMAKE_INSTALL_DOCDIR})
