@@ -12,13 +12,8 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 DIST=$(cd "${1:-$ROOT/dist}" && pwd) || exit 2
 SDE=${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct)}
 VERSION=$(sed -nE 's/^project\(loma VERSION ([0-9.]+).*/\1/p' "$ROOT/CMakeLists.txt")
-WORK=$(mktemp -d /tmp/loma-release-check.XXXXXX)
-trap 'rm -rf "$WORK"' EXIT
-passed=0 failed=0
-check() {  # check NAME COMMAND...
-  local name=$1; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; else failed=$((failed + 1)); echo "FAIL $name"; fi
-}
+. "$ROOT/tests/e2e/lib.sh"  # the counting and the work folder
+e2e_init release-check
 has() { grep -qE -- "$1" <<<"$2" || { echo "  no /$1/ in:"; sed 's/^/    /' <<<"$2" | head -20; return 1; }; }
 lacks() { ! grep -qE -- "$1" <<<"$2" || { echo "  /$1/ in:"; grep -E -- "$1" <<<"$2" | sed 's/^/    /'; return 1; }; }
 
@@ -158,5 +153,4 @@ for arch in x64 x86; do
     'grep -q "^Revision number (UUID): {[0-9A-F]\{8\}-[0-9A-F]\{4\}-5" <<<"$1"' _ "$SUMMARY"
 done
 
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+e2e_summary
