@@ -48,7 +48,8 @@ e2e_cleanup() {
   for c in "${E2E_AT_EXIT[@]}"; do eval "$c"; done
   for p in "${E2E_PREFIXES[@]}"; do WINEPREFIX=$p wineserver -k 2>/dev/null; done
   for p in "${E2E_STARTED[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
+  # Only what was started here: a script's own background jobs end with their prefix's server.
+  for p in "${E2E_STARTED[@]}"; do wait "$p" 2>/dev/null; done
   for p in "${E2E_PREFIXES[@]}"; do rm -rf "$p"; done
   [ -n "${WORK:-}" ] || return 0
   if [ "${KEEP:-0}" = 1 ]; then
