@@ -14,12 +14,10 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 PROGRAMS=("${@:-$ROOT/build/linux/loma}")
 
 if [ -z "${LOMA_BENCH_SESSION:-}" ]; then
-  WORK=$(mktemp -d /tmp/loma-bench-a11y.XXXXXX)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
-  XVFB=$!
-  trap 'kill $XVFB 2>/dev/null; rm -rf "$WORK"' EXIT
-  for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-  export DISPLAY=:$(cat "$WORK/display") WINEPREFIX=$WORK/prefix
+  . "$ROOT/tests/e2e/lib.sh"
+  e2e_init bench-a11y
+  e2e_display 1280x800
+  export WINEPREFIX=$WORK/prefix
   mkdir -p "$WINEPREFIX/drive_c"
   for mode in none off on; do
     if [ "$mode" = none ]; then

@@ -71,11 +71,11 @@ if [ -n "${A11Y:-}" ]; then
   done
 fi
 
-# -noreset: the resource database (Xft.dpi) stays when the last client leaves.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$WORK/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$WORK/display")
+# The end-to-end suites' display, which never resets: the resource database (Xft.dpi) stays
+# when the last client leaves.
+. "$ROOT/tests/e2e/lib.sh"
+e2e_display 1280x800
+pids+=("$XVFB_PID")
 [ -z "${DPI:-}" ] || echo "Xft.dpi: $DPI" | xrdb -merge
 # An empty Wine prefix: the diagnostic program is not found, nothing else is started.
 export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -19,6 +19,9 @@ release=(git mingw-w64 python3 dpkg-dev lintian wixl msitools zip strip-nondeter
          faketime)
 release_test=(diffoscope-minimal wine32:i386 xvfb xdotool x11-utils imagemagick util-linux file unzip
               binutils)
+# The desktop's own validators of the desktop entry and the AppStream component, and piuparts
+# with the debootstrap it makes its roots with.
+release_test+=(desktop-file-utils appstream piuparts debootstrap)
 # bench/run.sh: the reference dialog, the probe's and the floors' headers, Wine for LOMA.exe,
 # a session bus with an accessibility bus for its A11Y runs, xrdb for its DPI runs.
 bench=(xvfb yad gcc libx11-dev libxdamage-dev libxfixes-dev mingw-w64 wine wine64 dbus

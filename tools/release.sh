@@ -34,7 +34,7 @@ cmake -S . -B "$build/linux" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOMA_TESTS=OFF 
   -DLOMA_TURBOJPEG=turbojpeg \
   -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS $prefix_map" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" \
   -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
-cmake --build "$build/linux" --target loma loma_icon -j "$jobs"
+cmake --build "$build/linux" --target loma -j "$jobs"
 unset CPPFLAGS CFLAGS CXXFLAGS LDFLAGS
 
 # The Windows program, 64- and 32-bit.

@@ -20,11 +20,9 @@ fi
 
 shots=$(mktemp -d /tmp/loma-run-XXXX)
 echo "No display: running in Xvfb; screenshots go to $shots"
-Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$shots/.display" 2>/dev/null &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -f "$shots/.display"' EXIT
-for _ in $(seq 100); do [ -s "$shots/.display" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$shots/.display")
+. tests/e2e/lib.sh  # the same virtual display as the end-to-end suites
+trap e2e_cleanup EXIT
+e2e_display 1280x800
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 build/linux/loma &

@@ -11,6 +11,7 @@ jobs=$(nproc)
 passed=0
 failed=0
 log=$(mktemp -d /tmp/loma-test.XXXXXX)
+echo "Each stage's output is kept in $log/STAGE.txt"
 
 stage() {  # stage NAME COMMAND...: runs it, keeps its output, counts its cases, says its minutes
   local name=$1 start=$SECONDS minutes
@@ -146,6 +147,9 @@ if [ -f dist/SHA256SUMS ]; then
   count release-deb
   stage release-msi bash tests/release/msi-wine.sh dist
   count release-msi
+  # Install, remove, purge and upgrade in a fresh bookworm root, as Debian checks packages.
+  stage release-piuparts bash tests/release/piuparts.sh dist
+  count release-piuparts
 fi
 
 echo

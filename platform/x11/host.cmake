@@ -1,10 +1,10 @@
-#The Linux program : the X11 host over the painter and the POSIX services, and its installation.
-#Included from the top - level list, so that `loma` lands in the top of the build folder.
+# The Linux program: the X11 host over the painter and the POSIX services, and its installation.
+# Included from the top-level list, so that `loma` lands in the top of the build folder.
 find_package(X11 REQUIRED COMPONENTS Xext Xrandr Xrender)
 include(GNUInstallDirs)
 
-#The screen's density from the resource database and the choice of its primary monitor;
-#tested without a display.
+# The screen's density from the resource database and the choice of its primary monitor;
+# tested without a display.
 add_library(loma_x11_density STATIC platform/x11/density.cpp platform/x11/primary_choice.cpp)
 target_link_libraries(loma_x11_density PUBLIC loma_forms X11::X11)
 
@@ -12,32 +12,26 @@ add_executable(loma
   platform/x11/main.cpp platform/x11/host.cpp platform/x11/presenter.cpp
   platform/x11/message_box.cpp platform/x11/window_manager.cpp platform/x11/monitor.cpp
   platform/x11/a11y_status.cpp platform/x11/atk_bridge.cpp)
-#Screen readers : ATK, its AT - SPI bridge and libdbus are loaded at run time, only when the
-#session's accessibility is on; their headers are all the build takes from them.
+# Screen readers: ATK, its AT-SPI bridge and libdbus are loaded at run time, only when the
+# session's accessibility is on; their headers are all the build takes from them.
 pkg_check_modules(LOMA_A11Y REQUIRED atk atk-bridge-2.0 dbus-1 gobject-2.0)
 target_include_directories(loma PRIVATE ${LOMA_A11Y_INCLUDE_DIRS})
 pkg_check_modules(LOMA_GLIB REQUIRED IMPORTED_TARGET gobject-2.0 glib-2.0)
 target_link_libraries(loma PRIVATE PkgConfig::LOMA_GLIB ${CMAKE_DL_LIBS})
-#Libraries that only loma uses are linked in(the C++ runtime, RandR, TurboJPEG in the paint
-#library) : each shared object costs page faults and relocations at every start.RandR's
-#archive needs Xrender and Xext, which Cairo loads anyway.
+# Libraries that only loma uses are linked in (the C++ runtime, RandR, Xinerama, TurboJPEG in the
+# paint library): each shared object costs page faults and relocations at every start. RandR's
+# archive needs Xrender and Xext, which Cairo loads anyway.
 find_library(LOMA_XRANDR NAMES libXrandr.a Xrandr)
-#Xinerama too, for the servers whose heads only it lists.
+# Xinerama too, for the servers whose heads only it lists.
 find_library(LOMA_XINERAMA NAMES libXinerama.a Xinerama REQUIRED)
 target_link_libraries(loma PRIVATE
   loma_system loma_x11_paint loma_x11_density loma_posix ${LOMA_XRANDR} ${LOMA_XINERAMA}
   X11::Xrender X11::Xext X11::X11)
 target_link_options(loma PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed -Wl,-O1)
 
-#What the Windows program file carries as its icon and version block, a Linux desktop finds in
-#a desktop entry and an icon theme.
-add_executable(loma-icon-png platform/x11/icon_png.cpp)
-target_link_libraries(loma-icon-png PRIVATE loma_x11_paint)
-set(LOMA_ICON_PNG ${CMAKE_BINARY_DIR}/loma.png)
-add_custom_command(OUTPUT ${LOMA_ICON_PNG} COMMAND loma-icon-png ${LOMA_ICON_PNG}
-  DEPENDS loma-icon-png COMMENT "Writing the window icon as PNG" VERBATIM)
-add_custom_target(loma_icon ALL DEPENDS ${LOMA_ICON_PNG})
-#The version as the program file's version block writes it: "1.00".
+# What the Windows program file carries as its icon and version block, a Linux desktop finds in
+# a desktop entry, an icon theme and an AppStream component.
+# The version as the program file's version block writes it: "1.00".
 string(LENGTH "${PROJECT_VERSION_MINOR}" minor_digits)
 if(minor_digits EQUAL 1)
   set(LOMA_FILE_VERSION "${PROJECT_VERSION_MAJOR}.0${PROJECT_VERSION_MINOR}")
@@ -45,13 +39,33 @@ else()
   set(LOMA_FILE_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}")
 endif()
 configure_file(platform/x11/loma.desktop.in ${CMAKE_BINARY_DIR}/loma.desktop @ONLY)
+# The release's day is the changelog's: the day of SOURCE_DATE_EPOCH (which string(TIMESTAMP)
+# honours), else of the last commit, as tools/release.sh sets it.
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
+    OUTPUT_VARIABLE loma_commit_time OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+endif()
+if(loma_commit_time)
+  set(ENV{SOURCE_DATE_EPOCH} "${loma_commit_time}")
+  string(TIMESTAMP LOMA_RELEASE_DATE "%Y-%m-%d" UTC)
+  unset(ENV{SOURCE_DATE_EPOCH})
+else()
+  string(TIMESTAMP LOMA_RELEASE_DATE "%Y-%m-%d" UTC)
+endif()
+set(LOMA_METAINFO invalid.zavro.loma.metainfo.xml)
+configure_file(platform/x11/loma.metainfo.xml.in ${CMAKE_BINARY_DIR}/${LOMA_METAINFO} @ONLY)
 
 install(TARGETS loma RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 include(platform/wine/start_hidden.cmake)
 install(FILES ${CMAKE_BINARY_DIR}/loma.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${LOMA_ICON_PNG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
-#The program carries its fonts inside; installed too, with their licences, for anyone to use.
-file(GLOB LOMA_FONT_FILES ${LOMA_ASSETS_DIR}/fonts/*.otf ${LOMA_ASSETS_DIR}/fonts/*.ttf)
+install(FILES ${CMAKE_BINARY_DIR}/${LOMA_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The window icon at every size of the theme, drawn by the artwork generator from its pixels.
+foreach(size 16 24 32 48 64 128 256)
+  install(FILES ${LOMA_ASSETS_DIR}/icons/loma-${size}.png RENAME loma.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+# The fonts are inside the program, which hands them to its own fontconfig set-up from memory:
+# no font file is installed where every other program's font menu would list the two subsets.
+# Their licences go with the documentation, as the OFL asks.
 file(GLOB LOMA_FONT_LICENCES ${LOMA_ASSETS_DIR}/fonts/LICENSE*)
-install(FILES ${LOMA_FONT_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/fonts/opentype/loma)
 install(FILES ${LOMA_FONT_LICENCES} DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -355,6 +355,76 @@ class IconTests(unittest.TestCase):
                          (0, 1, 1, 32, 32, 0, 0, 1, 8, 2216, 30001))
 
 
+class ThemeIconTests(unittest.TestCase):
+    """The icon theme's sizes, all from the 32 x 32 window icon's pixels."""
+
+    SIZES = (16, 24, 32, 48, 64, 128, 256)
+
+    @staticmethod
+    def theme(size):
+        with Image.open(os.path.join(ASSETS, "icons", "loma-%d.png" % size)) as im:
+            return im.mode, im.size, np.asarray(im).astype(int)
+
+    @staticmethod
+    def window_icon():
+        with Image.open(os.path.join(ASSETS, "window_icon.ico")) as im:
+            return np.asarray(im.convert("RGBA")).astype(int)
+
+    @staticmethod
+    def area_average(rgba, factor):
+        """Blocks of factor x factor averaged, the colours weighted by alpha."""
+        h, w = rgba.shape[0] // factor, rgba.shape[1] // factor
+        blocks = rgba.reshape(h, factor, w, factor, 4).astype(float)
+        alpha = blocks[..., 3].sum(axis=(1, 3))
+        colour = (blocks[..., :3] * blocks[..., 3:]).sum(axis=(1, 3)) / np.maximum(alpha, 1)[..., None]
+        return np.dstack([colour, alpha / factor ** 2])
+
+    def test_png_holds_only_header_pixels_and_end(self):
+        for size in self.SIZES:
+            with self.subTest(size):
+                data = read("icons/loma-%d.png" % size)
+                self.assertEqual(data[:8], b"\x89PNG\r\n\x1a\n")
+                pos, kinds = 8, []
+                while pos < len(data):
+                    length = struct.unpack_from(">I", data, pos)[0]
+                    kinds.append(data[pos + 4:pos + 8])
+                    pos += 12 + length
+                self.assertEqual(kinds, [b"IHDR", b"IDAT", b"IEND"])
+                self.assertEqual(struct.unpack_from(">IIBB", data, 16), (size, size, 8, 6))
+
+    def test_32_is_the_window_icon(self):
+        mode, size, pixels = self.theme(32)
+        self.assertEqual((mode, size), ("RGBA", (32, 32)))
+        icon = self.window_icon()
+        self.assertTrue(np.array_equal(pixels[..., 3], icon[..., 3]))
+        opaque = icon[..., 3] > 0
+        self.assertTrue(np.array_equal(pixels[opaque], icon[opaque]))
+
+    def test_whole_multiples_are_the_pixels_blown_up(self):
+        small = self.theme(32)[2]
+        for size in (64, 128, 256):
+            with self.subTest(size):
+                mode, dims, pixels = self.theme(size)
+                self.assertEqual((mode, dims), ("RGBA", (size, size)))
+                factor = size // 32
+                self.assertTrue(np.array_equal(pixels, small.repeat(factor, 0).repeat(factor, 1)),
+                                "not the 32 px pixels, each as a %d x %d block" % (factor, factor))
+
+    def test_sizes_between_average_the_area_each_pixel_covers(self):
+        small = self.theme(32)[2].astype(float)
+        tripled = small.repeat(3, 0).repeat(3, 1)
+        for size, want in ((16, self.area_average(small, 2)), (24, self.area_average(tripled, 4)),
+                           (48, self.area_average(tripled, 2))):
+            with self.subTest(size):
+                mode, dims, pixels = self.theme(size)
+                self.assertEqual((mode, dims), ("RGBA", (size, size)))
+                self.assertLessEqual(np.abs(pixels[..., 3] - want[..., 3]).max(), 1)
+                seen = pixels[..., 3] > 0
+                self.assertLessEqual(np.abs(pixels[seen][:, :3] - want[seen][:, :3]).max(), 1)
+                # Transparent where the icon is, fully opaque inside each letter.
+                self.assertTrue((pixels[..., 3] == 0).any() and (pixels[..., 3] == 255).any())
+
+
 def sfnt_tables(data):
     n = struct.unpack_from(">H", data, 4)[0]
     out = {}
@@ -638,7 +708,7 @@ class GeneratorTests(unittest.TestCase):
             for dirpath, _, files in os.walk(tmp):
                 for f in files:
                     made.append(os.path.relpath(os.path.join(dirpath, f), tmp))
-            self.assertGreaterEqual(len(made), 13)
+            self.assertGreaterEqual(len(made), 20)
             for rel in sorted(made):
                 with self.subTest(rel), open(os.path.join(tmp, rel), "rb") as f:
                     self.assertEqual(f.read(), read(rel), "%s differs from a fresh run" % rel)

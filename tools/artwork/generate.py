@@ -37,6 +37,8 @@ def outputs():
     yield "window_icon.ico", icon.icon_file()
     yield "icon_image.bin", icon.icon_image()
     yield "icon_group.bin", icon.group_entry()
+    for size in icon.THEME_SIZES:
+        yield "icons/loma-%d.png" % size, icon.png(icon.theme_icon(size))
     yield "fonts/LomaMing-Bold.otf", fonts.build(fonts.MING)
     yield "fonts/LICENSE-LomaMing.txt", fonts.licence(fonts.MING)
     yield "fonts/LomaBlack.otf", fonts.build(fonts.BLACK)
