@@ -4,7 +4,10 @@
 #
 #   . "$ROOT/tests/e2e/lib.sh"
 #   e2e_init NAME                    $WORK, a fresh /tmp/loma-NAME.XXXXXX, and the clean-up at exit
-#   e2e_display [WxH]                a fresh Xvfb (default 1280x800); exports DISPLAY, sets XVFB_PID
+#   e2e_display [WxH[xDEPTH]]        a fresh Xvfb (default 1280x800, 24 bits); exports DISPLAY,
+#                                    sets XVFB_PID
+#   e2e_xserver SERVER ARGS...       any X server (Xephyr, say) on a free display; exports DISPLAY,
+#                                    sets XSERVER_PID
 #   e2e_wm                           openbox on that display, once it manages; sets WM_PID
 #   e2e_stop_display                 ends the window manager and the display
 #   e2e_wine_prefix DIR [ARCH]       a booted Wine prefix (win64|win32), exported as WINEPREFIX,
@@ -89,16 +92,24 @@ e2e_summary() {
 
 # --- displays ------------------------------------------------------------------------------
 
-e2e_display() {  # e2e_display [WxH]
+e2e_display() {  # e2e_display [WxH[xDEPTH]]
+  # -noreset: a server resets when its last client leaves and refuses connections meanwhile,
+  # and clears the root window's properties (xrdb's resource database among them); the checks
+  # connect and leave all the time.
+  local screen=${1:-1280x800}
+  [[ $screen == *x*x* ]] || screen=${screen}x24
+  e2e_xserver Xvfb -noreset -screen 0 "$screen" -nolisten tcp
+  XVFB_PID=$XSERVER_PID
+}
+
+e2e_xserver() {  # e2e_xserver SERVER ARGS...
   # -displayfd: the server picks a free display number itself, so suites that run side by side
-  # never collide. -noreset: a server resets when its last client leaves and refuses connections
-  # meanwhile, and clears the root window's properties (xrdb's resource database among them);
-  # the checks connect and leave all the time.
+  # never collide.
   local file
   file=$(mktemp "${WORK:-/tmp}/display.XXXXXX")
-  Xvfb -displayfd 3 -noreset -screen 0 "${1:-1280x800}x24" -nolisten tcp 3>"$file" >/dev/null 2>&1 &
-  XVFB_PID=$!
-  E2E_STARTED+=("$XVFB_PID")
+  "$@" -displayfd 3 3>"$file" >/dev/null 2>&1 &
+  XSERVER_PID=$!
+  E2E_STARTED+=("$XSERVER_PID")
   for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
   DISPLAY=:$(cat "$file")
   export DISPLAY

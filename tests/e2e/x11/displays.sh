@@ -27,28 +27,10 @@ e2e_init e2e-displays
 
 # --- servers -----------------------------------------------------------------------------------
 
-# display_at WxHxD: as e2e_display, at a depth of our choosing.
-display_at() {
-  local file
-  file=$(mktemp "$WORK/display.XXXXXX")
-  Xvfb -displayfd 3 -noreset -screen 0 "$1" -nolisten tcp 3>"$file" >/dev/null 2>&1 &
-  XVFB_PID=$!
-  E2E_STARTED+=("$XVFB_PID")
-  for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
-  DISPLAY=:$(cat "$file")
-  export DISPLAY
-}
-
 # start_xephyr ARGS...: Xephyr's screens as windows on the current display; DISPLAY becomes it.
 start_xephyr() {
-  local file
-  file=$(mktemp "$WORK/display.XXXXXX")
-  Xephyr -displayfd 3 -noreset -nolisten tcp "$@" 3>"$file" >/dev/null 2>&1 &
-  XEPHYR_PID=$!
-  E2E_STARTED+=("$XEPHYR_PID")
-  for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
-  DISPLAY=:$(cat "$file")
-  export DISPLAY
+  e2e_xserver Xephyr -noreset -nolisten tcp "$@"
+  XEPHYR_PID=$XSERVER_PID
 }
 
 # --- the program -------------------------------------------------------------------------------
@@ -160,7 +142,7 @@ e2e_stop_display
 
 limit() { awk -v b="$1" 'BEGIN { printf "%.2f", 255 / (2 ^ b - 1) }'; }
 at_depth() {  # at_depth DEPTH BITS-R BITS-G BITS-B
-  display_at 1280x1024x$1
+  e2e_display 1280x1024x$1
   start_loma
   local g; g=$(geometry)
   check "$1 bits: the window shows at (354, 7), 571 x 253 ($g)" test "$g" = "354 7 571 253"
@@ -181,7 +163,7 @@ at_depth 16 5 6 5
 at_depth 30 10 10 10
 
 # A colormapped screen: one line saying why, exit 1, no window.
-display_at 1280x1024x8
+e2e_display 1280x1024x8
 start_loma 1500
 e2e_wait_exit "$LOMA_PID" 3000
 check "8-bit PseudoColor: no window" test -z "$WIN"
