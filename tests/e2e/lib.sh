@@ -10,6 +10,11 @@
 #                                    sets XSERVER_PID
 #   e2e_wm                           openbox on that display, once it manages; sets WM_PID
 #   e2e_stop_display                 ends the window manager and the display
+#   e2e_session_bus NAME             runs the script again on a fresh display inside a session bus
+#                                    of its own; returns only in that inner run (WORK as outer's)
+#   e2e_atspi_bus                    the AT-SPI bus in that session, accessibility on; sets
+#                                    ATSPI_BUS_PID
+#   e2e_accessibility true|false     the session's accessibility status
 #   e2e_wine_prefix DIR [ARCH]       a booted Wine prefix (win64|win32), exported as WINEPREFIX,
 #                                    its server kept running so every start is a warm one
 #   e2e_await_window [-t MS] [-s "W H"] [-f FUNC] SEARCH...
@@ -131,6 +136,42 @@ e2e_stop_display() {
   [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null && wait "$WM_PID" 2>/dev/null
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
   WM_PID="" XVFB_PID=""
+}
+
+# --- the accessibility bus ------------------------------------------------------------------
+
+e2e_session_bus() {  # e2e_session_bus NAME
+  # The script again, on a fresh display, inside a session bus of its own (settings in memory,
+  # never the user's): in the outer run this never returns; in the inner one it returns with the
+  # outer run's WORK, which the outer run removes, and ends what the inner run started.
+  if [ -n "${E2E_SESSION_WORK:-}" ]; then
+    WORK=$E2E_SESSION_WORK
+    trap 'for p in "${E2E_STARTED[@]}"; do kill "$p" 2>/dev/null; done' EXIT
+    return 0
+  fi
+  e2e_init "$1"
+  e2e_display 1280x800
+  E2E_SESSION_WORK=$WORK GSETTINGS_BACKEND=memory dbus-run-session -- bash "$0" 2>&1 |
+    grep -v 'Failed to set fd limit'
+  exit "${PIPESTATUS[0]}"
+}
+
+e2e_accessibility() {  # e2e_accessibility true|false: the session's accessibility status
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+    org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:IsEnabled \
+    "variant:boolean:$1" >/dev/null
+}
+
+e2e_atspi_bus() {  # the AT-SPI bus in this session, once it answers, with accessibility on
+  /usr/libexec/at-spi-bus-launcher --launch-immediately 2>/dev/null &
+  ATSPI_BUS_PID=$!
+  E2E_STARTED+=("$ATSPI_BUS_PID")
+  for _ in $(seq 100); do
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
+      >/dev/null 2>&1 && break
+    sleep 0.05
+  done
+  e2e_accessibility true
 }
 
 # --- Wine ----------------------------------------------------------------------------------

@@ -14,35 +14,14 @@ LOMA=${LOMA:-$ROOT/build/linux/loma}
 [ -x "$LOMA" ] || { echo "no program at $LOMA"; exit 1; }
 . "$ROOT/tests/e2e/lib.sh"
 
-if [ -z "${LOMA_ATSPI_SESSION:-}" ]; then  # first the display, then a session bus around us
-  e2e_init atspi
-  e2e_display 1280x800
-  # Settings in memory, also for the services the bus starts: never in the user's own.
-  LOMA_ATSPI_SESSION=$WORK GSETTINGS_BACKEND=memory dbus-run-session -- bash "$0" 2>&1 |
-    grep -v 'Failed to set fd limit'
-  exit "${PIPESTATUS[0]}"
-fi
+e2e_session_bus atspi
 
-WORK=$LOMA_ATSPI_SESSION  # the outer run's, which it removes
-
-# The accessibility bus; its settings in memory, never in the user's own.
-export GSETTINGS_BACKEND=memory WINEPREFIX=$WORK/prefix
+export WINEPREFIX=$WORK/prefix
 mkdir -p "$WINEPREFIX/drive_c"  # no diagnostic program: the status says not found
-/usr/libexec/at-spi-bus-launcher --launch-immediately 2>/dev/null &
-LAUNCHER_PID=$!
-for _ in $(seq 100); do
-  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
-    >/dev/null 2>&1 && break
-  sleep 0.05
-done
-accessibility() {  # accessibility true|false: the session's status
-  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
-    org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:IsEnabled \
-    "variant:boolean:$1" >/dev/null
-}
+e2e_atspi_bus
 
 # The window lies at 354,7 on a 1280-pixel screen.
-accessibility true
+e2e_accessibility true
 /usr/bin/python3 "$ROOT/tests/e2e/atspi/check_tree.py" "$LOMA" 354 7 | tee "$WORK/tree.txt"
 e2e_add_counts "$WORK/tree.txt"
 
@@ -68,10 +47,10 @@ case $maps in
   *libatk-bridge*) pass "accessibility on: mapped $maps" ;;
   *) fail "accessibility on: the bridge is mapped" "$maps" ;;
 esac
-accessibility false
+e2e_accessibility false
 not_loaded "accessibility off"
-accessibility true
+e2e_accessibility true
 not_loaded "NO_AT_BRIDGE=1" NO_AT_BRIDGE=1
 
-kill "$LAUNCHER_PID" 2>/dev/null
+kill "$ATSPI_BUS_PID" 2>/dev/null
 e2e_summary

@@ -18,18 +18,7 @@ LOMA=${LOMA:-$ROOT/build/linux/loma}
 
 . "$ROOT/tests/e2e/lib.sh"
 
-if [ -z "${LOMA_ORCA_SESSION:-}" ]; then  # the display, then a session bus around us
-  e2e_init orca
-  e2e_display 1280x800
-  LOMA_ORCA_SESSION=$WORK GSETTINGS_BACKEND=memory dbus-run-session -- bash "$0" 2>&1 |
-    grep -v 'Failed to set fd limit'
-  code=${PIPESTATUS[0]}
-  exit "$code"
-fi
-
-WORK=$LOMA_ORCA_SESSION  # the outer run's, which it removes
-# The inner run ends what it started itself.
-trap 'for p in "${E2E_STARTED[@]}"; do kill "$p" 2>/dev/null; done' EXIT
+e2e_session_bus orca
 
 # Everything Orca, GLib and speech-dispatcher keep goes into this folder, never the user's.
 export XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data XDG_CACHE_HOME=$WORK/cache \
@@ -41,16 +30,7 @@ SPOKEN=$WORK/spoken.txt
 : >"$SPOKEN"
 
 e2e_wm  # mouse review finds windows through the window manager's stacking list
-/usr/libexec/at-spi-bus-launcher --launch-immediately 2>/dev/null &
-E2E_STARTED+=($!)
-for _ in $(seq 100); do
-  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
-    >/dev/null 2>&1 && break
-  sleep 0.05
-done
-dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
-  org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:IsEnabled \
-  variant:boolean:true >/dev/null
+e2e_atspi_bus
 
 # speech-dispatcher with only the generic module, which appends "<ns since epoch> <text>" per
 # utterance; Orca reaches it at the session's default socket.
