@@ -45,7 +45,11 @@ find "$pkg" -type f -exec chmod 0644 {} +
 chmod 0755 "$pkg/usr/bin/loma"
 (cd "$pkg" && find usr -type f | LC_ALL=C sort | xargs md5sum >DEBIAN/md5sums)
 chmod 0644 "$pkg/DEBIAN/md5sums"
-size=$(du -k -s --apparent-size --exclude=DEBIAN "$pkg" | cut -f1)
+# Installed-Size as dpkg-gencontrol counts it: each file's size in KiB rounded up, and 1 KiB
+# for every other entry. Not du: a folder's own size is the build file system's (4 KiB on ext4,
+# a few bytes on tmpfs), so the same package would differ by where it was built.
+size=$(cd "$pkg" && find usr \( -type f -printf 'f %s\n' \) -o -printf 'o\n' |
+  awk '{ kib += ($1 == "f") ? int(($2 + 1023) / 1024) : 1 } END { print kib }')
 sed -e "s/@VERSION@/$version/" -e "s/@DEPENDS@/$depends/" -e "s/@SIZE@/$size/" \
   "$here/control.in" >"$pkg/DEBIAN/control"
 chmod 0644 "$pkg/DEBIAN/control"
