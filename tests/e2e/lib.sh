@@ -25,6 +25,13 @@
 #   e2e_geometry WINDOW              prints "x y w h" of a window on the screen
 #   e2e_click X Y                    a left click at that point of the screen
 #   e2e_shot FILE [W H X Y]          a screenshot of the screen, or of that rectangle, as FILE
+#   e2e_native_prefix                a fresh prefix in $WORK with a native diagnostic stub at the
+#                                    fixed path that adds a line to $PREFIX/ran each run; sets PREFIX
+#   e2e_red_pixels IMAGE X Y W H     the pure-red pixels (the countdown number's colour) there
+#   e2e_await_frame FILE X Y W H NX NY NW NH
+#                                    the launcher's first painted frame: shot after shot of its
+#                                    rectangle (X Y W H on the screen) as FILE until the number's
+#                                    rectangle (NX NY NW NH in the window) is red; fails after 2 s
 #   e2e_wait_exit PID MS             waits up to MS for PID to end: CODE is its exit code, or 124
 #                                    when it still runs; END_MS is when it was seen to end
 #   e2e_now_ms                       the clock in milliseconds
@@ -225,6 +232,33 @@ e2e_shot() {  # e2e_shot FILE [W H X Y]
   else
     import -window root "$1"
   fi
+}
+
+e2e_native_prefix() {
+  PREFIX=$(mktemp -d "$WORK/prefix.XXXX")
+  local stub=$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe
+  mkdir -p "${stub%/*}"
+  printf '#!/bin/sh\necho ran >> "%s/ran"\n' "$PREFIX" > "$stub"
+  chmod +x "$stub"
+}
+
+e2e_red_pixels() {  # e2e_red_pixels IMAGE X Y W H
+  convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -fuzz 10% -fill white -opaque '#FF0000' \
+    -fill black +opaque white -format '%[fx:int(mean*w*h)]' info:
+}
+
+# The window maps before its first paint, and a frame reaches the server in one piece: once the
+# number is red the whole frame is there. Taken at once, not after a fixed wait, which on a slow
+# machine ran into the first tick (a second after the window was made).
+e2e_await_frame() {  # e2e_await_frame FILE X Y W H NX NY NW NH
+  local n
+  for n in $(seq 40); do
+    e2e_shot "$1" "$4" "$5" "$2" "$3"
+    [ "$(e2e_red_pixels "$1" "$6" "$7" "$8" "$9")" -gt 300 ] && return 0
+    sleep 0.05
+  done
+  echo "  no painted frame in 2 s"
+  return 1
 }
 
 e2e_wait_exit() {  # e2e_wait_exit PID MS

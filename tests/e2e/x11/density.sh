@@ -28,15 +28,11 @@ start_display() {  # start_display [DPI]
 stop_display() { e2e_stop_display; }
 
 start_loma() {  # a prefix with a native stub; sets LOMA_PID, WIN
-  PREFIX=$(mktemp -d "$WORK/prefix.XXXX")
-  mkdir -p "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi"
-  printf '#!/bin/sh\necho ran > "%s/ran"\n' "$PREFIX" > "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
-  chmod +x "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
+  e2e_native_prefix
   WINEPREFIX=$PREFIX "$LOMA" 2>"$WORK/stderr" &
   LOMA_PID=$!
   E2E_STARTED+=($LOMA_PID)
   e2e_await_window -t 10000 --classname '^loma$'
-  sleep 0.3  # the first frame
 }
 
 wait_exit() { e2e_wait_exit "$LOMA_PID" $(($1 * 1000)); }  # wait_exit SECONDS: CODE, 124 if running
@@ -59,7 +55,7 @@ run_at() {
   check "$dpi dpi: the window shows" test -n "$WIN"
   [ -n "$WIN" ] || { sed 's/^/  loma: /' "$WORK/stderr"; stop_display; return; }
   check "$dpi dpi: ${w}x${h} at ($x, $y), centred at the top" test "$(geometry)" = "$x $y $w $h"
-  shoot "$x" "$y" "$w" "$h" "found-$dpi"
+  e2e_await_frame "$WORK/found-$dpi.png" "$x" "$y" "$w" "$h" "$nx" "$ny" "$nw" "$nh"
   local golden=$GOLDEN/found_$dpi.png n
   [ "$dpi" = 96 ] && golden=$GOLDEN/found.png
   n=$(differing "$WORK/found-$dpi.png" "$golden")

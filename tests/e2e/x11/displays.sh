@@ -36,14 +36,11 @@ start_xephyr() {
 # --- the program -------------------------------------------------------------------------------
 
 start_loma() {  # start_loma [MS]: a prefix with a native stub; sets LOMA_PID, PREFIX, WIN
-  PREFIX=$(mktemp -d "$WORK/prefix.XXXX")
-  mkdir -p "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi"
-  printf '#!/bin/sh\necho ran >> "%s/ran"\n' "$PREFIX" > "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
-  chmod +x "$PREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
+  e2e_native_prefix
   WINEPREFIX=$PREFIX "$LOMA" 2>"$WORK/stderr" &
   LOMA_PID=$!
   E2E_STARTED+=("$LOMA_PID")
-  e2e_await_window -t "${1:-10000}" --classname '^loma$' && sleep 0.25  # the first frame
+  e2e_await_window -t "${1:-10000}" --classname '^loma$'
 }
 stop_loma() { kill "$LOMA_PID" 2>/dev/null; wait "$LOMA_PID" 2>/dev/null; }
 
@@ -125,7 +122,7 @@ g=$(geometry)
 echo "  Xephyr +xinerama: window at $g"
 check "Xephyr with two Xinerama heads: the window at (354, 7) on head 0" test "$g" = "354 7 571 253"
 if [ -n "$WIN" ]; then
-  shoot 354 7 571 253 xephyr
+  e2e_await_frame "$WORK/xephyr.png" 354 7 571 253 $NUMBER_96
   d=$(maxdiff "$WORK/xephyr.png" "$GOLDEN/found.png" $NUMBER_96)
   echo "  Xephyr: largest difference from found.png (R G B): $d"
   check "Xephyr: the first frame as reviewed" within "$d" "0 0 0"
@@ -147,7 +144,7 @@ at_depth() {  # at_depth DEPTH BITS-R BITS-G BITS-B
   local g; g=$(geometry)
   check "$1 bits: the window shows at (354, 7), 571 x 253 ($g)" test "$g" = "354 7 571 253"
   if [ -n "$WIN" ]; then
-    shoot 354 7 571 253 depth-$1
+    e2e_await_frame "$WORK/depth-$1.png" 354 7 571 253 $NUMBER_96
     local d lim; d=$(maxdiff "$WORK/depth-$1.png" "$GOLDEN/found.png" $NUMBER_96)
     lim="$(limit "$2") $(limit "$3") $(limit "$4")"
     echo "  $1 bits: largest difference from found.png (R G B): $d (at most $lim)"

@@ -74,12 +74,16 @@ start_loma() {  # start_loma [ARG...]: runs loma in $PREFIX; sets LOMA_PID, STAR
   LOMA_PID=$!
   E2E_STARTED+=($LOMA_PID)
   # Polled every 50 ms (xdotool's --sync looks only every half second): the first-frame
-  # screenshot must be taken well before the first tick, one second after the window appears.
+  # screenshot must be taken before the first tick, one second after the window was made.
   if ! e2e_await_window -t 10000 --classname '^loma$'; then
     sed 's/^/  loma: /' "$WORK/stderr"
     xwininfo -root -tree | grep -i loma | sed 's/^/  /'
+    return
   fi
-  sleep 0.3  # the first frame
+  # The first painted frame, as $WORK/first.png.
+  # shellcheck disable=SC2086  # the rectangle is four words
+  e2e_await_frame "$WORK/first.png" $WIN_X $WIN_Y $WIN_W $WIN_H $NUMBER &&
+    echo "  first frame taken $(( ($(date +%s%N) - START_NS) / 1000000 )) ms after start"
 }
 
 wait_exit() {  # wait_exit SECONDS: sets CODE to the exit code, or 124 if still running
@@ -97,11 +101,6 @@ differing() {  # differing A B [x y w h]: pixels that differ by more than 4% bet
   local region=${3:+-crop ${5}x${6}+${3}+${4} +repage}
   convert "$1" $region "$WORK/a.png" && convert "$2" $region "$WORK/b.png" &&
     compare -metric AE -fuzz 4% "$WORK/a.png" "$WORK/b.png" null: 2>&1 | cut -d' ' -f1 | cut -d. -f1
-}
-
-red_pixels() {  # red_pixels IMAGE x y w h: pure-red pixels, the colour of the countdown number
-  convert "$1" -crop ${4}x${5}+${2}+${3} +repage -fuzz 10% -fill white -opaque '#FF0000' \
-    -fill black +opaque white -format '%[fx:int(mean*w*h)]' info:
 }
 
 matches_golden() {  # matches_golden SHOT GOLDEN-NAME [fallback command...]
@@ -182,7 +181,7 @@ pressed_look() {  # holding the button changes only the button
 }
 
 first_frame_pixels() {  # without golden images: the number is red, the status differs by case
-  [ "$(red_pixels "$WORK/$1.png" $NUMBER)" -gt 300 ] || { echo "  no red number"; return 1; }
+  [ "$(e2e_red_pixels "$WORK/$1.png" $NUMBER)" -gt 300 ] || { echo "  no red number"; return 1; }
 }
 
 # --- the cases ---------------------------------------------------------------------------
@@ -192,7 +191,7 @@ case_found_and_closed() {  # $1: label of the window manager
   start_loma
   check "$1: the window shows" test -n "$WIN"
   [ -n "$WIN" ] || return
-  shoot "$1-found"
+  cp "$WORK/first.png" "$WORK/$1-found.png"
   check "$1: 571x253, centred, 7 px below the top" geometry_is_right
   check "$1: above, no decorations, no focus, names and icon in its hints" hints_are_right
   check "$1: found: first frame as reviewed" matches_golden "$1-found" found first_frame_pixels "$1-found"
@@ -216,7 +215,7 @@ case_not_found() {  # $1: label; $2: how it ends (close button or the window man
   # Without a window manager it is given a command line, which must change nothing.
   if [ "$2" = wm ]; then start_loma; else start_loma /found 'C:\ORNPrg\ZAVRO_Fi\LOMADiag.exe'; fi
   [ -n "$WIN" ] || { fail "$1: not found: the window shows"; return; }
-  shoot "$1-not-found"
+  cp "$WORK/first.png" "$WORK/$1-not-found.png"
   check "$1: not found: first frame as reviewed" matches_golden "$1-not-found" not_found first_frame_pixels "$1-not-found"
   if [ -f "$WORK/found-shot.png" ]; then
     check "$1: the status panel says something else when nothing is found" \
@@ -237,15 +236,15 @@ case_countdown() {  # the only run that waits for the countdown
   new_prefix native
   start_loma
   [ -n "$WIN" ] || { fail "countdown: the window shows"; return; }
-  shoot countdown-10
-  sleep 1
+  cp "$WORK/first.png" "$WORK/countdown-10.png"
+  sleep_until 1500
   shoot countdown-9
   check "countdown: the number changes on the first tick" \
     test "$(differing "$WORK/countdown-10.png" "$WORK/countdown-9.png" $NUMBER || true)" -gt 50
   check "countdown: a tick repaints the number only" \
     test "$(differing "$WORK/countdown-10.png" "$WORK/countdown-9.png" || true)" = \
          "$(differing "$WORK/countdown-10.png" "$WORK/countdown-9.png" $NUMBER || true)"
-  sleep 2
+  sleep_until 3500
   shoot countdown-7
   check "countdown: after three ticks as reviewed" \
     matches_golden countdown-7 three_ticks first_frame_pixels countdown-7
