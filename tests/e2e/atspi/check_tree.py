@@ -5,24 +5,16 @@ countdown name changes recorded, then ended through the close button's action.
 Usage: check_tree.py LOMA-PROGRAM WINDOW-X WINDOW-Y   (in a session whose accessibility is on)
 Prints one line per check and "N passed, N failed" last.
 """
-import os
 import subprocess
 import sys
 import time
 
 import pyatspi
-from gi.repository import GLib
+
+from client import check, find_app, finish, press, pump
 
 PROGRAM, WIN_X, WIN_Y = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 STATUS = "未發現 診斷系統"  # the prefix has no diagnostic program
-
-results = []
-
-
-def check(name, ok, detail=""):
-    results.append(ok)
-    print(("ok   " if ok else "FAIL ") + name + ("" if ok or not detail else ": " + str(detail)))
-
 
 events = []  # (seconds since start, type, source name, source role, text)
 started = time.monotonic()
@@ -39,38 +31,14 @@ def on_event(event):
 for kind in ("object:property-change:accessible-name", "object:announcement"):
     pyatspi.Registry.registerEventListener(on_event, kind)
 
-context = GLib.MainContext.default()
-
-
-def pump(seconds, until=lambda: False):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline and not until():
-        while context.pending():
-            context.iteration(False)
-        time.sleep(0.01)
-
-
 loma = subprocess.Popen([PROGRAM])
 started = time.monotonic()
 
-
-def find_app():
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == "loma" and app.get_process_id() == loma.pid:
-            return app
-    return None
-
-
-app = None
-deadline = time.monotonic() + 10
-while app is None and time.monotonic() < deadline:
-    pump(0.1)
-    app = find_app()
+app = find_app(loma)
 check("the application is on the accessibility bus", app is not None)
 if app is None:
     loma.kill()
-    print(f"{sum(results)} passed, {len(results) - sum(results)} failed")
-    sys.exit(1)
+    finish()
 
 window = app[0]
 check("one window named LOMA", app.childCount == 1 and window.name == "LOMA"
@@ -120,16 +88,7 @@ for e in announced[:1]:
 
 # The close button's action: the call returns, the click runs in the launcher's loop and ends it.
 t = time.monotonic()
-try:
-    done = action.doAction(0)
-except Exception as error:  # a reply lost to the exit would still end the program
-    done = repr(error)
-try:
-    code = loma.wait(timeout=3)
-except subprocess.TimeoutExpired:
-    loma.kill()
-    code = "still running"
+done, code = press(action, loma)
 check(f"the button's action ends the launcher, code 0 ({time.monotonic() - t:.2f} s; action said {done})",
       code == 0, code)
-print(f"{sum(results)} passed, {len(results) - sum(results)} failed")
-sys.exit(0 if all(results) else 1)
+finish()
