@@ -27,7 +27,7 @@ namespace platform::posix {
 
 namespace {
 
-enum class Kind { Native, Script, Windows };
+enum class Kind { Native, Script, Windows, Windows64 };
 
 // The errors of the system calls that the start makes, as the classic runtime numbered them.
 [[noreturn]] void raiseStartFailure(int error) {
@@ -76,12 +76,15 @@ Kind programKind(const Descriptor& held, const std::string& path) {
   }
   char head[4] = {};
   ssize_t length = read(fd, head, sizeof head);
+  int error = errno;
+  std::string_view magic(head, static_cast<std::size_t>(std::max<ssize_t>(length, 0)));
+  // A Windows program's architecture picks its start helper: read while the file is open.
+  bool x64 = length >= 0 && magic.starts_with("MZ") && isX64Image(fd);
   close(fd);
-  if (length < 0) raiseStartFailure(errno);
-  std::string_view magic(head, static_cast<std::size_t>(length));
+  if (length < 0) raiseStartFailure(error);
   if (magic.starts_with("\177ELF")) return Kind::Native;
   if (magic.starts_with("#!")) return Kind::Script;
-  if (magic.starts_with("MZ")) return Kind::Windows;
+  if (magic.starts_with("MZ")) return x64 ? Kind::Windows64 : Kind::Windows;
   throw forms::err::invalidProcedureCall();
 }
 
@@ -187,7 +190,7 @@ double startProgram(std::u16string_view windowsPath, std::span<const char* const
   // would resolve the letter case again and might pick another of several names. The helper,
   // when there is one, starts that entry hidden; it is our own file, run by Wine as it is.
   std::string wineCopy = *wine;
-  std::optional<std::string> helper = findStartHelper(*path, helperFolders);
+  std::optional<std::string> helper = findStartHelper(kind == Kind::Windows64, helperFolders);
   std::vector<char*> argv = {wineCopy.data()};
   if (helper) argv.push_back(helper->data());
   argv.push_back(path->data());

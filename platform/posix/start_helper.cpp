@@ -1,7 +1,6 @@
 // POSIX backend: finding the start helper of a Windows program.
 #include "platform/posix/start_helper.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,31 +21,25 @@ std::uint32_t littleEndian(const unsigned char* bytes, int count) {
   return value;
 }
 
-// Whether the file is a PE image for x86-64: "MZ", the offset of the PE header at 0x3c, and there
-// "PE\0\0" followed by the machine. Anything unreadable counts as 32-bit, the older kind.
-bool isX64Image(const std::string& program) {
-  int fd = open(program.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return false;
-  std::array<unsigned char, 0x40> dos{};
-  std::array<unsigned char, 6> pe{};
-  bool x64 = false;
-  if (pread(fd, dos.data(), dos.size(), 0) == static_cast<ssize_t>(dos.size()) && dos[0] == 'M' &&
-      dos[1] == 'Z') {
-    auto offset = static_cast<off_t>(littleEndian(&dos[0x3c], 4));
-    x64 = pread(fd, pe.data(), pe.size(), offset) == static_cast<ssize_t>(pe.size()) &&
-          pe[0] == 'P' && pe[1] == 'E' && pe[2] == 0 && pe[3] == 0 &&
-          littleEndian(&pe[4], 2) == kMachineAmd64;
-  }
-  close(fd);
-  return x64;
-}
-
 bool isRegularFile(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 }  // namespace
+
+bool isX64Image(int fd) {
+  // "MZ", the offset of the PE header at 0x3c, and there "PE\0\0" followed by the machine.
+  std::array<unsigned char, 0x40> dos{};
+  std::array<unsigned char, 6> pe{};
+  if (pread(fd, dos.data(), dos.size(), 0) != static_cast<ssize_t>(dos.size()) || dos[0] != 'M' ||
+      dos[1] != 'Z')
+    return false;
+  auto offset = static_cast<off_t>(littleEndian(&dos[0x3c], 4));
+  return pread(fd, pe.data(), pe.size(), offset) == static_cast<ssize_t>(pe.size()) &&
+         pe[0] == 'P' && pe[1] == 'E' && pe[2] == 0 && pe[3] == 0 &&
+         littleEndian(&pe[4], 2) == kMachineAmd64;
+}
 
 std::vector<std::string> startHelperFolders() {
   std::error_code error;
@@ -56,9 +49,8 @@ std::vector<std::string> startHelperFolders() {
   return {folder.string(), (folder.parent_path() / "lib" / "loma").string()};
 }
 
-std::optional<std::string> findStartHelper(const std::string& program,
-                                           std::span<const std::string> folders) {
-  const char* name = isX64Image(program) ? "start-hidden-x64.exe" : "start-hidden-x86.exe";
+std::optional<std::string> findStartHelper(bool x64, std::span<const std::string> folders) {
+  const char* name = x64 ? "start-hidden-x64.exe" : "start-hidden-x86.exe";
   for (const std::string& folder : folders) {
     std::string helper = folder + "/" + name;
     if (isRegularFile(helper)) return helper;

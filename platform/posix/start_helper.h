@@ -17,11 +17,14 @@ namespace platform::posix {
 // installed (/usr/bin/loma, /usr/lib/loma/). Empty when the program's file is unknown.
 std::vector<std::string> startHelperFolders();
 
-// The helper for the Windows program at `program`, the first of `folders` that holds it as a
-// regular file: start-hidden-x64.exe for an x86-64 image, start-hidden-x86.exe for any other.
+// Whether the readable file `fd` is a PE image for x86-64; anything unreadable counts as
+// 32-bit, the older kind. Reads at offsets (pread): the file's position stays.
+bool isX64Image(int fd);
+
+// The helper for a Windows program, the first of `folders` that holds it as a regular file:
+// start-hidden-x64.exe for an x86-64 image, start-hidden-x86.exe for any other.
 // Debian's Wine runs each architecture only with its own loader (wine64, wine32), so a helper of
 // the program's own architecture needs nothing that the program does not need as well.
-std::optional<std::string> findStartHelper(const std::string& program,
-                                           std::span<const std::string> folders);
+std::optional<std::string> findStartHelper(bool x64, std::span<const std::string> folders);
 
 }  // namespace platform::posix
