@@ -14,10 +14,10 @@ test=(git mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagic
       libjpeg-turbo-progs fonts-noto-cjk fonts-inter fonts-urw-base35 clang-format clang-tidy
       dbus at-spi2-core python3-pyatspi x11-xserver-utils xserver-xephyr unicode-data)
 test+=(orca speech-dispatcher)  # the real screen reader and its speech (e2e-orca)
-# The release (tools/release.sh) and its checks; 32-bit Wine runs the x86 installer and program.
+# The release (tools/release.sh) and its checks.
 release=(git mingw-w64 python3 dpkg-dev lintian wixl msitools zip strip-nondeterminism
          faketime)
-release_test=(diffoscope-minimal wine32:i386 xvfb xdotool x11-utils imagemagick util-linux file unzip
+release_test=(diffoscope-minimal xvfb xdotool x11-utils imagemagick util-linux file unzip
               binutils)
 # The desktop's own validators of the desktop entry and the AppStream component, and piuparts
 # with the debootstrap it makes its roots with.
@@ -27,6 +27,15 @@ release_test+=(desktop-file-utils appstream piuparts debootstrap)
 bench=(xvfb yad gcc libx11-dev libxdamage-dev libxfixes-dev mingw-w64 wine wine64 dbus
        at-spi2-core x11-xserver-utils)
 test+=(clang libclang-rt-14-dev)  # the fuzz harnesses: clang with libFuzzer and its sanitizers
+# Wine's 32-bit part runs the x86 installer, program and start helper, but only where this
+# machine runs 32-bit programs at all: elsewhere Debian's /usr/bin/wine would prefer its 32-bit
+# loader, which cannot run there, and every Wine call would fail, 64-bit programs' too.
+if bash "${0%/*}/runs-x86.sh" 2>/dev/null; then
+  release_test+=(wine32:i386)
+elif dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+  echo "tools/deps.sh: wine32:i386 is installed, but this machine cannot run 32-bit programs;" \
+    "every Wine call fails while it is there: apt-get remove wine32:i386" >&2
+fi
 
 case "${1:-}" in
   run) wanted=("${build[@]}" "${run[@]}") ;;
