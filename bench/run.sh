@@ -168,15 +168,17 @@ if [ -n "$LOMA_EXE" ] && [ -f "$LOMA_EXE" ] && command -v wine >/dev/null &&
   cp "$ROOT"/assets/*.jpg "$ROOT"/assets/countdown_notice.wmf "$ROOT"/assets/fonts/*.otf "$WORK/stackexe/"
   x86_64-w64-mingw32-gcc -O2 -municode -mwindows -o "$WORK/stackexe/stack.exe" \
     "$ROOT/bench/floor_win32_stack.c" -lole32 -loleaut32 -luuid -lgdi32
-  wineboot -i >/dev/null 2>&1 || true
+  # All three are 64-bit: Wine's 64-bit loader runs them, as the tests' helper starts it.
+  e2e_wine_command
+  e2e_wine wineboot -i >/dev/null 2>&1 || true
   wineserver -p || true  # stays up between the runs: the warm case
   exes=("$LOMA_EXE" "$WORK/floor.exe" "$WORK/stackexe/stack.exe")
   for _ in 1 2; do
-    for e in "${exes[@]}"; do (cd "$(dirname "$e")" && first_frame wine "$e" >/dev/null); done
+    for e in "${exes[@]}"; do (cd "$(dirname "$e")" && first_frame "${E2E_WINE[@]}" "$e" >/dev/null); done
   done
   for _ in $(seq "$RUNS"); do
     for k in 0 1 2; do
-      (cd "$(dirname "${exes[k]}")" && first_frame wine "${exes[k]}") >>"$WORK/exe$k.ff"
+      (cd "$(dirname "${exes[k]}")" && first_frame "${E2E_WINE[@]}" "${exes[k]}") >>"$WORK/exe$k.ff"
     done
   done
   read -r exe exe_best < <(stats <"$WORK/exe0.ff")

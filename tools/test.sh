@@ -10,6 +10,7 @@ bash tools/deps.sh test || exit 1
 jobs=$(nproc)
 passed=0
 failed=0
+skipped=0
 log=$(mktemp -d /tmp/loma-test.XXXXXX)
 echo "Each stage's output is kept in $log/STAGE.txt"
 
@@ -28,8 +29,8 @@ stage() {  # stage NAME COMMAND...: runs it, keeps its output, counts its cases,
 }
 failed_stages=()
 
-count() {  # adds what a stage's output says it ran
-  local f=$log/$1.txt p=0 q=0 line
+count() {  # adds what a stage's output says it ran, and what it skipped
+  local f=$log/$1.txt p=0 q=0 s=0 line
   if line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$f" | tail -1); then
     q=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/')
     p=$(( $(echo "$line" | sed -E 's/.*out of ([0-9]+).*/\1/') - q ))
@@ -42,9 +43,11 @@ count() {  # adds what a stage's output says it ran
   elif line=$(grep -E '^([A-Za-z-]+: )?[0-9]+ passed, [0-9]+ failed' "$f" | tail -1); then
     p=$(echo "$line" | sed -E 's/^([A-Za-z-]+: )?([0-9]+) passed.*/\2/')
     q=$(echo "$line" | sed -E 's/.* ([0-9]+) failed.*/\1/')
+    if [[ $line =~ ([0-9]+)\ skipped ]]; then s=${BASH_REMATCH[1]}; fi
   fi
   passed=$((passed + p))
   failed=$((failed + q))
+  skipped=$((skipped + s))
 }
 
 if [ -d tests/assets ]; then
@@ -157,5 +160,5 @@ if [ ${#failed_stages[@]} -gt 0 ]; then
   echo "Failed stages: ${failed_stages[*]} (their output is in $log)"
   [ "$failed" -eq 0 ] && failed=${#failed_stages[@]}
 fi
-echo "$passed passed, $failed failed"
+echo "$passed passed, $failed failed, $skipped skipped"
 [ ${#failed_stages[@]} -eq 0 ]

@@ -38,15 +38,24 @@
 #   pass NAME | fail NAME [DETAIL] | check NAME COMMAND...
 #                                    one counted case, printed as "ok   NAME" / "FAIL NAME";
 #                                    E2E_INDENT (default empty) goes in front
-#   e2e_add_counts FILE              adds the last "N passed, N failed" line of another suite's
-#                                    output to ours; none there counts as one failure
-#   e2e_summary                      prints "N passed, N failed"; fails when any case failed
+#   skip NAME REASON                 one case this machine cannot run: "skip NAME: REASON"
+#   e2e_runs_x86                     whether this machine runs 32-bit x86 programs (asked once)
+#   e2e_x86 NAME                     succeeds where 32-bit programs run; elsewhere counts NAME
+#                                    as skipped ("this machine cannot run 32-bit programs")
+#   e2e_wine ARGS...                 Wine's 64-bit loader, as /usr/bin/wine would start it (the
+#                                    script itself in a win32 prefix); e2e_wine_command sets
+#                                    E2E_WINE to that command
+#   e2e_add_counts FILE              adds the last "N passed, N failed[, N skipped]" line of
+#                                    another suite's output to ours; none there counts as one
+#                                    failure
+#   e2e_summary                      prints "N passed, N failed, N skipped"; fails when any case
+#                                    failed
 #
 # At exit every process started through here ends, every prefix's server is stopped and the
 # prefixes go; $WORK goes too unless KEEP=1 or E2E_KEEP_WORK=1 (a suite whose screenshots are
 # its report). A script adds its own last words with e2e_at_exit COMMAND.
 
-passed=0 failed=0
+passed=0 failed=0 skipped=0
 E2E_INDENT=${E2E_INDENT:-}
 E2E_STARTED=() E2E_PREFIXES=() E2E_AT_EXIT=()
 XVFB_PID="" WM_PID=""
@@ -80,6 +89,7 @@ e2e_now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 pass() { passed=$((passed + 1)); echo "${E2E_INDENT}ok   $1"; }
 fail() { failed=$((failed + 1)); echo "${E2E_INDENT}FAIL $1${2:+: $2}"; }
+skip() { skipped=$((skipped + 1)); echo "${E2E_INDENT}skip $1: $2"; }
 check() {  # check NAME COMMAND...: passes when the command succeeds
   local name=$1
   shift
@@ -95,11 +105,25 @@ e2e_add_counts() {  # e2e_add_counts FILE
   fi
   passed=$((passed + ${line%% passed*}))
   failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))
+  if [[ $line =~ ([0-9]+)\ skipped ]]; then skipped=$((skipped + BASH_REMATCH[1])); fi
 }
 
 e2e_summary() {
-  echo "$passed passed, $failed failed"
+  echo "$passed passed, $failed failed, $skipped skipped"
   [ "$failed" -eq 0 ]
+}
+
+E2E_RUNS_X86=""
+e2e_runs_x86() {
+  [ -n "$E2E_RUNS_X86" ] ||
+    if bash "$(dirname "${BASH_SOURCE[0]}")/../../tools/runs-x86.sh"; then E2E_RUNS_X86=yes; else E2E_RUNS_X86=no; fi
+  [ "$E2E_RUNS_X86" = yes ]
+}
+
+e2e_x86() {  # e2e_x86 NAME: if e2e_x86 "the x86 MSI"; then ...32-bit work...; fi
+  e2e_runs_x86 && return 0
+  skip "$1" "this machine cannot run 32-bit programs"
+  return 1
 }
 
 # --- displays ------------------------------------------------------------------------------
@@ -183,11 +207,29 @@ e2e_atspi_bus() {  # the AT-SPI bus in this session, once it answers, with acces
 
 # --- Wine ----------------------------------------------------------------------------------
 
+# Debian's /usr/bin/wine (and wineboot, msiexec, reg, which run through it) prefers the 32-bit
+# loader whenever it is installed, also where it cannot run: the 64-bit work goes to the 64-bit
+# loader itself, with WINELOADER as that script sets it. A win32 prefix needs the 32-bit one.
+# E2E_WINE is that command as an array, for a start in the background whose process id must be
+# Wine's own ("${E2E_WINE[@]}" PROGRAM &; env execs it).
+e2e_wine_command() {
+  if [ "${WINEARCH:-win64}" = win64 ] && [ -x /usr/lib/wine/wine64 ]; then
+    E2E_WINE=(env "WINELOADER=${WINELOADER:-/usr/lib/wine/wine64}" /usr/lib/wine/wine64)
+  else
+    E2E_WINE=(wine)
+  fi
+}
+e2e_wine() {  # e2e_wine PROGRAM ARGS...
+  e2e_wine_command
+  "${E2E_WINE[@]}" "$@"
+}
+export -f e2e_wine e2e_wine_command  # for `bash -c` and `timeout` in the scripts
+
 e2e_wine_prefix() {  # e2e_wine_prefix DIR [win64|win32]
   export WINEPREFIX=$1 WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
   if [ -n "${2:-}" ]; then export WINEARCH=$2; fi
   E2E_PREFIXES+=("$1")
-  wineboot -i >/dev/null 2>&1
+  e2e_wine wineboot -i >/dev/null 2>&1
   wineserver -w
   wineserver -p
 }
@@ -195,6 +237,8 @@ e2e_wine_prefix() {  # e2e_wine_prefix DIR [win64|win32]
 # --- windows, clicks, screenshots ------------------------------------------------------------
 
 e2e_geometry() {  # e2e_geometry WINDOW: "x y w h"
+  # Without an id xwininfo would wait for a mouse click to pick a window: never.
+  [ -n "$1" ] || return 1
   xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
     /  Width:/ {w=$NF} /  Height:/ {h=$NF} END {print x, y, w, h}'
 }

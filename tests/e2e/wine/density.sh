@@ -34,13 +34,14 @@ e2e_display 1280x800
 e2e_wine_prefix "$WORK/prefix"
 # A 150 % desktop: where winecfg keeps the screen's density, and the per-user value. The
 # prefix's server runs on, so the programs below read them from it.
-wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+e2e_wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
   /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+e2e_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 
 mkdir -p "$WINEPREFIX/drive_c/ORNPrg/ZAVRO_Fi"
 cp "$STUB" "$WINEPREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
-wine "$EXE" >/dev/null 2>&1 &
+e2e_wine_command
+"${E2E_WINE[@]}" "$EXE" >/dev/null 2>&1 &
 PID=$!
 # Past the moment of the topmost call, which shrinks the window to nothing for a moment.
 full_size() { [ "${2#* * }" != "0 0" ] && [ "${2#* * }" != "1 1" ]; }  # full_size WINDOW "X Y W H"
@@ -89,7 +90,7 @@ PY
 # (Left 2117.5 twips is 282.3 px at 192 dpi) and repaints; then back to 150 %.
 CHANGE=$BUILD/stub/density_change.exe
 if [ -f "$CHANGE" ]; then
-  wine "$CHANGE" 192 >/dev/null 2>&1
+  e2e_wine "$CHANGE" 192 >/dev/null 2>&1
   sleep 0.8
   G=$(e2e_geometry "$WIN")
   check "a change to 192 dpi lays the window out again: 1142 x 507 at (282, 13) ($G)" \
@@ -99,7 +100,7 @@ if [ -f "$CHANGE" ]; then
   convert "$WORK/changed_192.png" -crop 178x146+90+348 +repage "$WORK/number.png"
   check "and repaints it at 192 dpi: the number fills its larger label" \
     test "$(count_colour "$WORK/number.png" 255 0 0)" -gt 1200
-  wine "$CHANGE" 144 >/dev/null 2>&1
+  e2e_wine "$CHANGE" 144 >/dev/null 2>&1
   sleep 0.8
   G=$(e2e_geometry "$WIN")
   check "and back at 144 dpi where it was ($G)" test "$G" = "212 10 856 380"

@@ -91,7 +91,7 @@ box_size() {
   e2e_await_window -t 5000 -f not_launcher --classname '^loma$' && box=$WIN
   sleep 0.3
   [ -n "$box" ] && import -window "$box" "$WORK/box-$1.png"
-  BOX_SIZE=$(xwininfo -id "$box" 2>/dev/null | awk '/Width/{w=$NF}/Height/{h=$NF}END{print w"x"h}')
+  BOX_SIZE=$([ -n "$box" ] && xwininfo -id "$box" 2>/dev/null | awk '/Width/{w=$NF}/Height/{h=$NF}END{print w"x"h}')
   kill "$LOMA_PID" 2>/dev/null
   stop_display
 }

@@ -20,7 +20,7 @@ e2e_wine_prefix "$WORK/prefix"
 
 # The launcher's window lies at 226,7 on a 1024-pixel screen.
 cp "$BUILD/LOMA.exe" "$BUILD/a11y/a11y_client.exe" "$WINEPREFIX/drive_c/"
-out=$(cd "$WINEPREFIX/drive_c" && timeout 90 wine a11y_client.exe 'C:\LOMA.exe' 226 7 2>/dev/null |
+out=$(cd "$WINEPREFIX/drive_c" && timeout 90 bash -c 'e2e_wine "$@"' _ a11y_client.exe 'C:\LOMA.exe' 226 7 2>/dev/null |
   tr -d '\r')
 echo "$out"
 echo "$out" >"$WORK/client.txt"

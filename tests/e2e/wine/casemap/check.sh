@@ -19,7 +19,7 @@ check "the committed table is the generator's output" \
 x86_64-w64-mingw32-gcc -O2 -Wall -Werror -o "$WORK/upcase_probe.exe" \
   tests/e2e/wine/casemap/upcase_probe.c -lntdll || exit 1
 e2e_wine_prefix "$WORK/prefix"
-wine "$WORK/upcase_probe.exe" table 2>/dev/null | tr -d '\r' >"$WORK/wine-table.txt"
+e2e_wine "$WORK/upcase_probe.exe" table 2>/dev/null | tr -d '\r' >"$WORK/wine-table.txt"
 
 # The committed table as "XXXX YYYY" lines, and every simple mapping of the Unicode data.
 python3 - "$data" "$WORK" <<'PY'
@@ -43,7 +43,7 @@ echo "table: $(wc -l <"$WORK/table.txt") units; Wine's RtlUpcaseUnicodeChar: $(w
 check "Wine's RtlUpcaseUnicodeChar changes the same units to the same letters" \
   cmp -s "$WORK/table.txt" "$WORK/wine-table.txt"
 
-wine "$WORK/upcase_probe.exe" files 'C:\casemap' <"$WORK/mappings.txt" 2>/dev/null |
+e2e_wine "$WORK/upcase_probe.exe" files 'C:\casemap' <"$WORK/mappings.txt" 2>/dev/null |
   tr -d '\r' >"$WORK/wine-files.txt"
 lookups() {
   python3 - "$WORK" <<'PY'
