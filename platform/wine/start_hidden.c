@@ -2,8 +2,9 @@
  * Windows program under Wine with an initial show state. Wine's own command line cannot carry
  * one, so the launcher runs `wine start-hidden-*.exe PROGRAM`, and this starts PROGRAM the way
  * LOMA.exe does on Windows: CreateProcessW with STARTF_USESHOWWINDOW and SW_HIDE, no arguments
- * (the command line is the quoted path alone), the program's own folder as its current folder,
- * no handle inherited. It does not wait for the program.
+ * (the command line is the quoted path alone), no current folder given (the program inherits
+ * ours, which Wine made of the launcher's, as LOMA.exe's program inherits LOMA.exe's), no handle
+ * inherited. It does not wait for the program.
  *
  * PROGRAM is the host (Unix) path of the entry that the launcher's lookup resolved, so that the
  * very file found is the file started. Wine's kernel32 turns it into the DOS path on the drive
@@ -12,7 +13,8 @@
  *
  * Exit code: 0 once the program runs; otherwise the classic runtime's number for the failure,
  * as the launcher would raise it: 53 no such file, 70 permission denied, 5 anything else. The
- * launcher does not wait for it today; the code is there for whoever does.
+ * launcher's reaper reads it and, while the countdown runs, reports a non-zero one as an
+ * unhandled error.
  *
  * Only kernel32 is imported: no C runtime, so the entry point is our own and nothing else runs
  * before or after it. */
@@ -143,16 +145,9 @@ static UINT start(void) {
   WCHAR* program = argument[0] == L'/' ? dosPath(argument) : argument;
   if (!program) return kFileNotFound;
 
-  /* The folder: the path up to its last backslash, kept after a drive letter ("C:\"). */
   SIZE_T n = length(program);
-  WCHAR* folder = allocate((n + 1) * sizeof(WCHAR));
   WCHAR* commandLine = allocate((n + 3) * sizeof(WCHAR)); /* CreateProcessW may write to it */
-  if (!folder || !commandLine) return kInvalidCall;
-  SIZE_T cut = n;
-  while (cut > 0 && program[cut - 1] != L'\\' && program[cut - 1] != L'/') --cut;
-  if (cut == 0) return kFileNotFound;
-  if (cut > 1 && program[cut - 2] != L':') --cut; /* drop the separator unless after "C:" */
-  CopyMemory(folder, program, cut * sizeof(WCHAR));
+  if (!commandLine) return kInvalidCall;
   commandLine[0] = L'"';
   CopyMemory(commandLine + 1, program, n * sizeof(WCHAR));
   commandLine[n + 1] = L'"';
@@ -164,7 +159,7 @@ static UINT start(void) {
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process;
   ZeroMemory(&process, sizeof process);
-  if (!CreateProcessW(program, commandLine, NULL, NULL, FALSE, 0, NULL, folder, &startup, &process))
+  if (!CreateProcessW(program, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
     return failure(GetLastError());
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
