@@ -4,23 +4,20 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "forms/errors.h"
 #include "platform/api.h"
 #include "platform/posix/descriptor.h"
-#include "platform/posix/found_entry.h"
-#include "platform/posix/held_spawn.h"
 #include "platform/posix/start_helper.h"
+#include "platform/posix/start_watch.h"
 #include "platform/posix/wine_drive.h"
 
 namespace platform::posix {
@@ -37,10 +34,9 @@ enum class Kind { Native, Script, Windows, Windows64 };
   throw forms::err::invalidProcedureCall();
 }
 
-// The resolved entry's file, held from here on: the kind is read from it and, for a native
-// program, it is the file that runs, whatever is renamed over its path meanwhile. O_PATH opens
-// it without reading it, so neither a FIFO nor a device put there after the lookup can hold the
-// launcher up, and an execute-only program can be held too.
+// The resolved entry's file, held while the start reads its kind. O_PATH opens it without
+// reading it, so neither a FIFO nor a device put there after the lookup can hold the launcher
+// up, and an execute-only program can be held too.
 Descriptor holdProgram(const std::string& path) {
   Descriptor held(open(path.c_str(), O_PATH | O_CLOEXEC));
   if (!held) {
@@ -98,25 +94,9 @@ std::optional<DriveEntry> programEntry(std::u16string_view windowsPath) {
   return std::nullopt;
 }
 
-bool isRunnableFile(const char* path) {
-  struct stat st {};
-  return stat(path, &st) == 0 && S_ISREG(st.st_mode) && access(path, X_OK) == 0;
-}
-
-// Waits for the child in the background so that it leaves no zombie while the launcher runs.
-// Only this process id is waited for: whatever else handles children stays untouched.
-void reapWhenDone(pid_t pid) {
-  try {
-    std::thread([pid] {
-      while (waitpid(pid, nullptr, 0) == -1 && errno == EINTR) {
-      }
-    }).detach();
-  } catch (const std::system_error&) {
-    // The program runs already; without a waiter it stays a zombie only until the launcher ends.
-  }
-}
-
-pid_t spawn(const char* program, char* const argv[], char* const envp[]) {
+// Starts `program` and returns its process id, or the error of the start: glibc reports a failed
+// exec here (the child shares our memory until it has exec'd).
+int spawn(const char* program, char* const argv[], char* const envp[], pid_t& pid) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   // Only stdin, stdout and stderr pass on: never the X connection or any other descriptor.
@@ -132,21 +112,33 @@ pid_t spawn(const char* program, char* const argv[], char* const envp[]) {
   posix_spawnattr_setsigmask(&attributes, &none);
   posix_spawnattr_setflags(&attributes,
                            POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSID);
-  pid_t pid = 0;
-  // glibc reports a failed exec here (the child shares our memory until it has exec'd).
   int error = posix_spawn(&pid, program, &actions, &attributes, argv, envp);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
-  if (error != 0) raiseStartFailure(error);
-  reapWhenDone(pid);
-  return pid;
+  return error;
 }
 
-// Our environment with WINEPREFIX naming the prefix whose drive held the program.
-std::vector<std::string> wineEnvironment() {
+// What is missing to start a Windows program: one line to the user, then error 5 as Windows
+// raises it for a program of a kind it cannot run.
+[[noreturn]] void raiseWineMissing(const std::string& reason) {
+  std::fprintf(stderr, "loma: %s\n", reason.c_str());
+  std::fflush(stderr);
+  throw forms::err::invalidProcedureCall();
+}
+
+// Our environment with WINEPREFIX naming the prefix whose drive held the program, and the
+// loader's variables where ours has none of that name, as Debian's script sets them.
+std::vector<std::string> wineEnvironment(const std::vector<std::string>& loaderDefaults) {
+  auto nameOf = [](std::string_view variable) { return variable.substr(0, variable.find('=')); };
   std::vector<std::string> variables;
   for (char** variable = environ; *variable; ++variable) {
-    if (!std::string_view(*variable).starts_with("WINEPREFIX=")) variables.emplace_back(*variable);
+    if (nameOf(*variable) != "WINEPREFIX") variables.emplace_back(*variable);
+  }
+  for (const std::string& fallback : loaderDefaults) {
+    if (std::none_of(variables.begin(), variables.end(), [&](const std::string& variable) {
+          return nameOf(variable) == nameOf(fallback);
+        }))
+      variables.push_back(fallback);
   }
   variables.push_back("WINEPREFIX=" + winePrefix());
   return variables;
@@ -154,58 +146,58 @@ std::vector<std::string> wineEnvironment() {
 
 }  // namespace
 
-double startProgram(std::u16string_view windowsPath, std::span<const char* const> wineLocations,
+double startProgram(std::u16string_view windowsPath, const WinePlaces& wine,
                     std::span<const std::string> helperFolders) {
-  // The file the lookup found and holds; else (a start without a lookup of that path just
-  // before) the entry resolved now, held from here on.
-  std::optional<std::string> path;
-  Descriptor held;
-  if (std::optional<HeldEntry> found = takeFound(windowsPath)) {
-    path = std::move(found->hostPath);
-    held = std::move(found->file);
-  } else {
-    std::optional<DriveEntry> entry = programEntry(windowsPath);
-    if (!entry) throw forms::err::fileNotFound();
-    path = std::move(entry->hostPath);
-    held = entry->file ? std::move(entry->file) : holdProgram(*path);
-  }
+  // The entry that a lookup of the same path resolves, by the same case rules.
+  std::optional<DriveEntry> entry = programEntry(windowsPath);
+  if (!entry) throw forms::err::fileNotFound();
+  Descriptor held = entry->file ? std::move(entry->file) : holdProgram(entry->hostPath);
   checkProgramFile(held);
-  const Kind kind = programKind(held, *path);
-  if (kind == Kind::Native) {
-    char* argv[] = {path->data(), nullptr};
-    pid_t pid = spawnHeld(held.get(), argv, environ);
-    if (pid < 0) raiseStartFailure(errno);
-    reapWhenDone(pid);
+  const Kind kind = programKind(held, entry->hostPath);
+  held.reset();
+  std::string& path = entry->hostPath;
+  pid_t pid = 0;
+  if (kind == Kind::Native || kind == Kind::Script) {
+    // By its path: the kernel reads a "#!" line again, and the interpreter opens the script by
+    // the path it is given, which the script also sees as $0.
+    char* argv[] = {path.data(), nullptr};
+    if (int error = spawn(path.c_str(), argv, environ, pid)) raiseStartFailure(error);
+    reapWhenDone(pid, /*watched=*/false);
     return pid;
   }
-  if (kind == Kind::Script) {
-    // By its path: the kernel reads the "#!" line again, and the interpreter opens the script by
-    // the path it is given, which the script also sees as $0.
-    char* argv[] = {path->data(), nullptr};
-    return spawn(path->c_str(), argv, environ);
-  }
-  auto wine = std::find_if(wineLocations.begin(), wineLocations.end(), isRunnableFile);
-  if (wine == wineLocations.end()) throw forms::err::invalidProcedureCall();
+  const bool x64 = kind == Kind::Windows64;
+  std::variant<WineLoader, LoaderMissing> chosen = chooseWineLoader(x64, wine);
+  if (auto* missing = std::get_if<LoaderMissing>(&chosen)) raiseWineMissing(missing->reason);
+  auto& loader = std::get<WineLoader>(chosen);
   // Wine is given the host path of the very entry resolved here: given the Windows path, it
   // would resolve the letter case again and might pick another of several names. The helper,
   // when there is one, starts that entry hidden; it is our own file, run by Wine as it is.
-  std::string wineCopy = *wine;
-  std::optional<std::string> helper = findStartHelper(kind == Kind::Windows64, helperFolders);
-  std::vector<char*> argv = {wineCopy.data()};
+  std::optional<std::string> helper = findStartHelper(x64, helperFolders);
+  std::vector<char*> argv = {loader.path.data()};
   if (helper) argv.push_back(helper->data());
-  argv.push_back(path->data());
+  argv.push_back(path.data());
   argv.push_back(nullptr);
-  std::vector<std::string> variables = wineEnvironment();
+  std::vector<std::string> variables = wineEnvironment(loader.environment);
   std::vector<char*> envp;
   envp.reserve(variables.size() + 1);
   for (auto& variable : variables) envp.push_back(variable.data());
   envp.push_back(nullptr);
-  return spawn(*wine, argv.data(), envp.data());
+  if (int error = spawn(loader.path.c_str(), argv.data(), envp.data(), pid)) {
+    // The loader is there but the system will not run it: the wrong architecture, or its
+    // program interpreter (the ELF one, or a script's) missing.
+    if (error == ENOEXEC || error == ENOENT)
+      raiseWineMissing(loaderRefused(loader.path, x64, error));
+    raiseStartFailure(error);
+  }
+  // Through the helper, its exit is the start's outcome, told later; without it, Wine's exit is
+  // the program's own, which is not the launcher's concern.
+  reapWhenDone(pid, /*watched=*/helper.has_value());
+  return pid;
 }
 
 // The launcher's one window style is 0, start hidden: what the helper gives a Windows program.
 double shell(std::u16string_view windowsPath, [[maybe_unused]] int windowStyle) {
-  return startProgram(windowsPath, kWineLocations, startHelperFolders());
+  return startProgram(windowsPath, WinePlaces{}, startHelperFolders());
 }
 
 }  // namespace platform::posix

@@ -13,12 +13,15 @@
 #include "platform/posix/file_lookup.h"
 #include "platform/posix/process_start.h"
 #include "platform/posix/start_helper.h"
+#include "platform/posix/start_watch.h"
 #include "platform/posix/wine_drive.h"
+#include "platform/posix/wine_loader.h"
 #include "temp_prefix.h"
 
 using platform::posix::dir;
 using platform::posix::shell;
 using platform::posix::startProgram;
+using platform::posix::WinePlaces;
 
 namespace {
 
@@ -29,6 +32,11 @@ using ProcessStart = TempPrefix;
 
 bool processGone(double pid) {
   return !fs::exists("/proc/" + std::to_string(static_cast<long>(pid)));
+}
+
+// Only `wine` as the last resort: no Debian or upstream loader.
+WinePlaces onlyWine(const fs::path& wine) {
+  return {"/nonexistent/lib/wine", "/nonexistent/opt", wine.string()};
 }
 
 TEST_F(ProcessStart, NativeProgramRunsDirectlyWithoutOurDescriptorsAndIsReaped) {
@@ -53,35 +61,6 @@ TEST_F(ProcessStart, NativeProgramRunsDirectlyWithoutOurDescriptorsAndIsReaped) 
   EXPECT_TRUE(eventually([&] { return processGone(pid); })) << "left a zombie";
 }
 
-// The lookup holds the file it found, so a file renamed over its path before the start is not
-// the one that runs; nor does the program inherit the held descriptor or any other of ours.
-TEST_F(ProcessStart, StartsTheFileTheLookupFoundNotOneRenamedOverIt) {
-  fs::path program = programFolder() / "LOMADiag.exe", swapped = programFolder() / "swapped";
-  fs::copy_file(LOMA_REPORT_STUB, program);
-  fs::copy_file(LOMA_REPORT_STUB, swapped);
-  struct stat found {};
-  ASSERT_EQ(stat(program.c_str(), &found), 0);
-  int inherited = open(root_.c_str(), O_RDONLY);  // no O_CLOEXEC
-  ASSERT_GE(inherited, 0);
-
-  ASSERT_EQ(dir(kProgram, platform::vbNormal), u"LOMADiag.exe");
-  fs::rename(swapped, program);
-  double pid = shell(kProgram, platform::vbHide);
-  close(inherited);
-
-  fs::path ran = program.string() + ".ran";
-  ASSERT_TRUE(eventually([&] { return fs::exists(ran); }));
-  EXPECT_EQ(read(ran), std::to_string(found.st_ino) + "\n0\n");
-  EXPECT_TRUE(eventually([&] { return processGone(pid); })) << "left a zombie";
-
-  // A start with no lookup just before, or after a lookup of another prefix, resolves anew.
-  fs::remove(ran);
-  ASSERT_EQ(stat(program.c_str(), &found), 0);
-  shell(kProgram, platform::vbHide);
-  ASSERT_TRUE(eventually([&] { return fs::exists(ran); }));
-  EXPECT_EQ(read(ran), std::to_string(found.st_ino) + "\n0\n");
-}
-
 // A relative prefix, made absolute as the program starts: the lookup and Wine see the same one
 // wherever the current folder is afterwards, and Wine (which refuses a relative one) runs.
 TEST_F(ProcessStart, ARelativePrefixIsMadeAbsoluteForTheLookupAndForWine) {
@@ -91,7 +70,6 @@ TEST_F(ProcessStart, ARelativePrefixIsMadeAbsoluteForTheLookupAndForWine) {
   fs::path wine = root_ / "bin" / "wine";
   write(wine, "#!/bin/sh\nprintf '%s\\n' \"$WINEPREFIX\" > \"$0.tmp\"\nmv \"$0.tmp\" \"$0.args\"\n",
         kExecutable);
-  std::array<const char*, 1> places = {wine.c_str()};
   const fs::path before = fs::current_path();
   fs::current_path(root_.parent_path());
   setenv("WINEPREFIX", root_.filename().c_str(), 1);
@@ -99,7 +77,7 @@ TEST_F(ProcessStart, ARelativePrefixIsMadeAbsoluteForTheLookupAndForWine) {
   fs::current_path("/");
   EXPECT_EQ(std::string(getenv("WINEPREFIX")), root_.string());
   EXPECT_EQ(dir(kProgram, platform::vbNormal), u"LOMADiag.exe");
-  startProgram(kProgram, places, {});
+  startProgram(kProgram, onlyWine(wine), {});
   fs::current_path(before);
   fs::path args = wine.string() + ".args";
   ASSERT_TRUE(eventually([&] { return fs::exists(args); }));
@@ -196,12 +174,9 @@ TEST_F(ProcessStart, WindowsProgramRunsThroughWineInTheSamePrefix) {
         "#!/bin/sh\nprintf '%s\\n' $# \"$1\" \"$WINEPREFIX\" > \"$0.tmp\"\n"
         "mv \"$0.tmp\" \"$0.args\"\n",
         kExecutable);
-  write(root_ / "bin" / "not-runnable", "#!/bin/sh\n");
-  std::string notRunnable = (root_ / "bin" / "not-runnable").string();
-  std::array<const char*, 3> places = {"/nonexistent/wine", notRunnable.c_str(), wine.c_str()};
 
   // Without a start helper Wine runs the entry itself.
-  double pid = startProgram(kProgram, places, {});
+  double pid = startProgram(kProgram, onlyWine(wine), {});
   fs::path args = wine.string() + ".args";
   ASSERT_TRUE(eventually([&] { return fs::exists(args); }));
   // Wine is handed the entry this start resolved, so it cannot pick another letter case.
@@ -209,8 +184,10 @@ TEST_F(ProcessStart, WindowsProgramRunsThroughWineInTheSamePrefix) {
   EXPECT_EQ(read(args), "1\n" + resolved.string() + "\n" + (root_ / ".wine").string() + "\n");
   EXPECT_TRUE(eventually([&] { return processGone(pid); })) << "left a zombie";
 
-  std::array<const char*, 1> noWine = {"/nonexistent/wine"};
-  EXPECT_EQ(errorNumber([&] { startProgram(kProgram, noWine, {}); }), 5);
+  // No Wine anywhere, or one that may not be run: nothing starts it.
+  EXPECT_EQ(errorNumber([&] { startProgram(kProgram, onlyWine("/nonexistent/wine"), {}); }), 5);
+  fs::permissions(wine, fs::perms(0644));
+  EXPECT_EQ(errorNumber([&] { startProgram(kProgram, onlyWine(wine), {}); }), 5);
 }
 
 // The first bytes of a PE image for `machine`: "MZ", the PE header's offset at 0x3c, and there
@@ -226,12 +203,27 @@ std::string peImage(std::uint16_t machine) {
   return image;
 }
 
-TEST_F(ProcessStart, WindowsProgramRunsThroughTheStartHelperOfItsArchitecture) {
-  fs::path wine = root_ / "bin" / "wine";
-  write(wine,
-        "#!/bin/sh\nprintf '%s\\n' $# \"$1\" \"$2\" > \"$0.tmp\"\nmv \"$0.tmp\" \"$0.args\"\n",
-        kExecutable);
-  std::array<const char*, 1> places = {wine.c_str()};
+// Debian's two loaders, each a script that records how it was run in one shared file.
+struct FakeDebianWine {
+  explicit FakeDebianWine(const fs::path& root)
+      : places{(root / "lib" / "wine").string(), "/nonexistent/opt", "/nonexistent/wine"} {
+    for (const char* name : {"wine64", "wine"}) {
+      TempPrefix::write(
+          fs::path(places.debian) / name,
+          "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$WINELOADER\" $# \"$1\" \"$2\" > \"$0.tmp\"\n"
+          "mv \"$0.tmp\" \"" +
+              args.string() + "\"\n",
+          kExecutable);
+    }
+  }
+  WinePlaces places;
+  fs::path args = fs::path(places.debian) / "args";
+};
+
+TEST_F(ProcessStart, WindowsProgramRunsThroughTheLoaderAndStartHelperOfItsArchitecture) {
+  unsetenv("WINELOADER");
+  FakeDebianWine wine(root_);
+  const std::string wine64 = wine.places.debian + "/wine64";
   // The first folder holds a folder by the 32-bit helper's name and no 64-bit helper; the
   // second holds both.
   fs::path empty = root_ / "bin", helpers = root_ / "lib" / "loma";
@@ -239,29 +231,92 @@ TEST_F(ProcessStart, WindowsProgramRunsThroughTheStartHelperOfItsArchitecture) {
   write(helpers / "start-hidden-x86.exe", "MZ");
   write(helpers / "start-hidden-x64.exe", "MZ");
   std::array<std::string, 2> folders = {empty.string(), helpers.string()};
-  fs::path program = programFolder() / "LOMADiag.exe", args = wine.string() + ".args";
+  fs::path program = programFolder() / "LOMADiag.exe", args = wine.args;
 
   auto argumentsFor = [&](const std::string& image) {
     write(program, image);
     fs::remove(args);
-    double pid = startProgram(kProgram, places, folders);
+    double pid = startProgram(kProgram, wine.places, folders);
     EXPECT_TRUE(eventually([&] { return fs::exists(args); }));
     EXPECT_TRUE(eventually([&] { return processGone(pid); })) << "left a zombie";
     return read(args);
   };
-  // Wine runs exactly the helper and the entry: the helper of the image's architecture, and a
-  // 32-bit one for whatever does not say x86-64 (the older kind, or no PE header at all).
+  // The loader of the image's architecture runs exactly the helper of that architecture and the
+  // entry: the 64-bit ones with WINELOADER naming the 64-bit loader, as Debian's script sets it;
+  // the 32-bit ones for whatever does not say x86-64 (the older kind, or no PE header at all).
   std::string entry = program.string() + "\n";
-  EXPECT_EQ(argumentsFor(peImage(0x8664)),
-            "2\n" + (helpers / "start-hidden-x64.exe").string() + "\n" + entry);
+  EXPECT_EQ(
+      argumentsFor(peImage(0x8664)),
+      "wine64\n" + wine64 + "\n2\n" + (helpers / "start-hidden-x64.exe").string() + "\n" + entry);
   EXPECT_EQ(argumentsFor(peImage(0x014c)),
-            "2\n" + (helpers / "start-hidden-x86.exe").string() + "\n" + entry);
+            "wine\n\n2\n" + (helpers / "start-hidden-x86.exe").string() + "\n" + entry);
   EXPECT_EQ(argumentsFor("MZ\x90"),
-            "2\n" + (helpers / "start-hidden-x86.exe").string() + "\n" + entry);
+            "wine\n\n2\n" + (helpers / "start-hidden-x86.exe").string() + "\n" + entry);
 
   // No helper of that architecture anywhere: Wine runs the entry as it is.
   fs::remove(helpers / "start-hidden-x64.exe");
-  EXPECT_EQ(argumentsFor(peImage(0x8664)), "1\n" + entry + "\n");
+  EXPECT_EQ(argumentsFor(peImage(0x8664)), "wine64\n" + wine64 + "\n1\n" + entry + "\n");
+
+  // A WINELOADER of the user's own is left as it is, as the script leaves it.
+  setenv("WINELOADER", "/elsewhere/wine64", 1);
+  EXPECT_EQ(argumentsFor(peImage(0x8664)), "wine64\n/elsewhere/wine64\n1\n" + entry + "\n");
+  unsetenv("WINELOADER");
+}
+
+// A loader the system refuses to run (here a run bit on no program at all, as an i386 loader is
+// where 32-bit programs cannot run; or a script whose interpreter is missing, as an ELF one's
+// can be) fails the start at once, with error 5 and nothing started, and only that
+// architecture's: a 64-bit program still starts beside a 32-bit loader that cannot run.
+TEST_F(ProcessStart, ALoaderTheSystemRefusesFailsTheStartOfItsArchitectureOnly) {
+  FakeDebianWine wine(root_);
+  fs::path program = programFolder() / "LOMADiag.exe";
+  write(fs::path(wine.places.debian) / "wine", "\177ELF garbage", kExecutable);
+  write(program, peImage(0x014c));
+  EXPECT_EQ(errorNumber([&] { startProgram(kProgram, wine.places, {}); }), 5);
+  write(fs::path(wine.places.debian) / "wine", "#!/nonexistent/interpreter\n", kExecutable);
+  EXPECT_EQ(errorNumber([&] { startProgram(kProgram, wine.places, {}); }), 5);
+  EXPECT_FALSE(fs::exists(wine.args));
+
+  write(program, peImage(0x8664));
+  EXPECT_EQ(errorNumber([&] { startProgram(kProgram, wine.places, {}); }), 0);
+  EXPECT_TRUE(eventually([&] { return fs::exists(wine.args); }));
+
+  // No 32-bit loader at all where the 64-bit one is: that part is what is missing.
+  fs::remove(fs::path(wine.places.debian) / "wine");
+  write(program, peImage(0x014c));
+  EXPECT_EQ(errorNumber([&] { startProgram(kProgram, wine.places, {}); }), 5);
+}
+
+// Through the start helper, Wine's exit is the start's outcome: a failing one reaches the pipe
+// that the host watches, once; without the helper, Wine's exit is the program's own, untold.
+TEST_F(ProcessStart, AStartThatFailsLaterIsReportedOnThePipeOnlyThroughTheHelper) {
+  while (platform::posix::takeLaterFailure()) {
+  }
+  fs::path wine64 = root_ / "lib" / "wine" / "wine64";
+  write(wine64, "#!/bin/sh\nexit 53\n", kExecutable);
+  WinePlaces places{(root_ / "lib" / "wine").string(), "/nonexistent/opt", "/nonexistent/wine"};
+  fs::path helpers = root_ / "helpers";
+  write(helpers / "start-hidden-x64.exe", "MZ");
+  std::array<std::string, 1> folders = {helpers.string()};
+  write(programFolder() / "LOMADiag.exe", peImage(0x8664));
+
+  double pid = startProgram(kProgram, places, {});
+  ASSERT_TRUE(eventually([&] { return processGone(pid); }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the reaper's write, if any
+  EXPECT_EQ(platform::posix::takeLaterFailure(), std::nullopt);
+
+  startProgram(kProgram, places, folders);
+  ASSERT_GE(platform::posix::laterFailureDescriptor(), 0);
+  std::optional<int> code;
+  EXPECT_TRUE(eventually([&] { return (code = platform::posix::takeLaterFailure()).has_value(); }));
+  EXPECT_EQ(code, 53);
+  EXPECT_EQ(platform::posix::takeLaterFailure(), std::nullopt);
+
+  write(wine64, "#!/bin/sh\nexit 0\n", kExecutable);
+  pid = startProgram(kProgram, places, folders);
+  ASSERT_TRUE(eventually([&] { return processGone(pid); }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(platform::posix::takeLaterFailure(), std::nullopt);
 }
 
 TEST_F(ProcessStart, TheStartHelpersAreLookedForBesideTheProgramAndInItsLibFolder) {

@@ -17,6 +17,14 @@
 namespace fs = std::filesystem;
 
 class TempPrefix : public ::testing::Test {
+ public:
+  static void write(const fs::path& path, const std::string& bytes,
+                    fs::perms mode = fs::perms(0644)) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+    fs::permissions(path, mode);
+  }
+
  protected:
   void SetUp() override {
     fs::create_directories(LOMA_TEST_SCRATCH);
@@ -35,13 +43,6 @@ class TempPrefix : public ::testing::Test {
   }
 
   fs::path programFolder() const { return root_ / "drive_c" / "ORNPrg" / "ZAVRO_Fi"; }
-
-  static void write(const fs::path& path, const std::string& bytes,
-                    fs::perms mode = fs::perms(0644)) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-    fs::permissions(path, mode);
-  }
 
   static std::string read(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
