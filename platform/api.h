@@ -52,6 +52,12 @@ class Host : public Services {
   [[noreturn]] virtual void reportUnhandled(const forms::RuntimeError& error) = 0;
 };
 
+// A started program that failed after its start had returned (on Linux: Wine, or our start
+// helper under it, could not start it), told by its exit code: the error the start raises for
+// the same failure, for the host to report as unhandled, as the start's own error would have
+// been. 53 and 70 are the start's own numbers; any other code is 5.
+forms::RuntimeError laterStartFailure(int exitCode);
+
 // The standard unhandled-error text: "Run-time error 'N':", a blank line, the description.
 std::u16string unhandledErrorText(const forms::RuntimeError& error);
 constexpr int kUnhandledErrorExitCode = 1;

@@ -12,6 +12,7 @@
 
 #include "platform/posix/file_lookup.h"
 #include "platform/posix/process_start.h"
+#include "platform/posix/start_watch.h"
 #include "platform/x11/a11y_status.h"
 #include "platform/x11/atk_bridge.h"
 #include "platform/x11/cairo_painter.h"
@@ -194,6 +195,7 @@ int Host::run() {
     if (!a11y_ || a11y_->idle()) form_->runPosted();
     if (a11y_) a11y_->reportNameChanges();  // with the repaint, after the handlers
     paint();
+    if (exposed_ && unshown_.empty()) counting_ = true;
     if (!a11yAsked_ && exposed_ && unshown_.empty()) offerToScreenReaders();
     if (XPending(display_)) continue;  // also sends what the handlers asked for
     waitForEvents();
@@ -288,6 +290,7 @@ void Host::deliverDueTicks() {
   // Each tick that has fallen due is delivered, late ones too, on the schedule from creation.
   while (schedule_ && timer_->enabled() && schedule_->due(monotonicMs())) {
     schedule_->advance();
+    counting_ = true;
     if (timer_->onTimer) timer_->onTimer(*timer_);
   }
 }
@@ -312,6 +315,11 @@ void Host::waitForEvents() {
   std::optional<std::int64_t> deadline;
   if (schedule_ && timer_->enabled()) deadline = schedule_->nextDue() * 1'000'000;
   std::vector<pollfd> fds{{ConnectionNumber(display_), POLLIN, 0}};
+  // A started program that failed later: known as soon as its reaper writes it, and told once
+  // the countdown shows (a failure that came sooner waits in the pipe until then), so the box
+  // always follows the status that said the program was started.
+  if (int failures = posix::laterFailureDescriptor(); failures >= 0 && counting_)
+    fds.push_back({failures, POLLIN, 0});
   if (a11y_) {
     std::int64_t glibMs = a11y_->prepare(fds);
     if (glibMs >= 0) {
@@ -321,6 +329,14 @@ void Host::waitForEvents() {
   }
   wait_.wait(fds, deadline);
   if (a11y_) a11y_->dispatch(fds);
+  if (counting_) onLaterStartFailure();
+}
+
+// The start of the found program failed after it had returned: reported as the start's own
+// error would have been, though the countdown has begun.
+void Host::onLaterStartFailure() {
+  if (std::optional<int> code = posix::takeLaterFailure())
+    reportUnhandled(laterStartFailure(*code));
 }
 
 // Once the first frame is on the screen, so that asking costs the first frame nothing: when the

@@ -6,7 +6,8 @@
 // the screen width of that monitor, SetWindowPos as
 // _NET_WM_STATE_ABOVE plus a map that does not activate, the event loop (exposure with
 // repainting of what changed only, mouse buttons, the window manager's close, the timer on its
-// absolute schedule), Terminate as an immediate exit, and the unhandled-error message.
+// absolute schedule), Terminate as an immediate exit, and the unhandled-error message, also for
+// a started program's start that failed after it had returned.
 // File lookup and program start are platform/posix's; drawing is the Cairo painter's.
 //
 // No Xlib header here: its macros (None, Bool, Status) would collide with the forms runtime's
@@ -73,6 +74,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   void deliverDueTicks();
   void paint();
   void waitForEvents();
+  void onLaterStartFailure();
   void map();
   void offerToScreenReaders();
   forms::PixelRect onMonitor(forms::PixelRect screenPixels) const;
@@ -94,6 +96,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   std::unique_ptr<CairoPainter> painter_;
   std::unique_ptr<Presenter> presenter_;
   bool exposed_ = false;
+  bool counting_ = false;     // the first frame is on the screen, or a tick has come
   forms::PixelRect stale_;    // the surface no longer matches the form here
   forms::PixelRect unshown_;  // the window does not show the surface here yet
 
