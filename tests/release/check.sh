@@ -34,6 +34,7 @@ check "control: version $VERSION, section, priority, our maintainer" has \
 check "control: section utils, priority optional" has $'Section: utils' "$CONTROL"
 check "control: priority optional" has 'Priority: optional' "$CONTROL"
 check "control: maintainer LOMA maintainers" has '^Maintainer: LOMA maintainers <' "$CONTROL"
+check "control: recommends wine (most users start a Windows program)" has '^Recommends: wine$' "$CONTROL"
 check "control: the program's libraries, computed (libcairo2, libpango, libx11, libturbojpeg)" \
   bash -c 'd=$(dpkg-deb -f "$1" Depends); for l in "libc6 (>=" libcairo2 libpango-1.0-0 libx11-6 libturbojpeg0; do
     grep -qF -- "$l" <<<"$d" || { echo "  $l missing from: $d"; exit 1; }; done' _ "$DEB"
