@@ -6,7 +6,7 @@
 // the screen width of that monitor, SetWindowPos as
 // _NET_WM_STATE_ABOVE plus a map that does not activate, the event loop (exposure with
 // repainting of what changed only, mouse buttons, the window manager's close, the timer on its
-// absolute schedule), Terminate as an immediate exit, and the unhandled-error message.
+// absolute schedule in boot time), Terminate as an immediate exit, and the unhandled-error message.
 // File lookup and program start are platform/posix's; drawing is the Cairo painter's.
 //
 // No Xlib header here: its macros (None, Bool, Status) would collide with the forms runtime's
@@ -17,9 +17,9 @@
 #include <memory>
 #include <optional>
 
-#include "forms/tick_schedule.h"
 #include "platform/api.h"
 #include "platform/posix/deadline_wait.h"
+#include "platform/posix/timer_ticks.h"
 
 struct _XDisplay;
 union _XEvent;
@@ -70,7 +70,6 @@ class Host : public platform::Host, private forms::NativeWindow {
   void onVisibility(const _XEvent& event);
   void onProperty(const _XEvent& event);
   void setIcons();
-  void deliverDueTicks();
   void paint();
   void waitForEvents();
   void map();
@@ -87,8 +86,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   bool above_ = false;
 
   forms::Form* form_ = nullptr;
-  forms::Timer* timer_ = nullptr;
-  std::optional<forms::TickSchedule> schedule_;
+  std::optional<posix::TimerTicks> ticks_;
   posix::DeadlineWait wait_;
 
   std::unique_ptr<CairoPainter> painter_;
