@@ -150,6 +150,8 @@ MouseEvent Form::eventFor(const Control& control, MouseButton button, int shift,
 void Form::mouseDown(MouseButton button, int shift, Twips x, Twips y) {
   if (buttonsDown_ == 0) capture_ = hitTest(x, y);
   buttonsDown_ |= static_cast<unsigned>(button);
+  pointerX_ = x;
+  pointerY_ = y;
   if (capture_ && capture_->enabled() && capture_->onMouseDown)
     capture_->onMouseDown(*capture_, eventFor(*capture_, button, shift, x, y));
 }
@@ -157,12 +159,27 @@ void Form::mouseDown(MouseButton button, int shift, Twips x, Twips y) {
 void Form::mouseUp(MouseButton button, int shift, Twips x, Twips y) {
   if (!(buttonsDown_ & static_cast<unsigned>(button))) return;  // a press we never saw
   buttonsDown_ &= ~static_cast<unsigned>(button);
+  pointerX_ = x;
+  pointerY_ = y;
   Control* target = capture_;
   if (buttonsDown_ == 0) capture_ = nullptr;
   if (!target || !target->enabled()) return;
   if (target->onMouseUp) target->onMouseUp(*target, eventFor(*target, button, shift, x, y));
   if (button == MouseButton::Left && hitTest(x, y) == target && target->onClick)
     target->onClick(*target);
+}
+
+void Form::captureLost() {
+  Control* target = capture_;
+  unsigned held = buttonsDown_;
+  // Forgotten before any handler runs: one that raises leaves no press behind.
+  capture_ = nullptr;
+  buttonsDown_ = 0;
+  if (!target || !target->enabled() || !target->onMouseUp) return;
+  for (MouseButton button : {MouseButton::Left, MouseButton::Right, MouseButton::Middle}) {
+    if (held & static_cast<unsigned>(button))
+      target->onMouseUp(*target, eventFor(*target, button, 0, pointerX_, pointerY_));
+  }
 }
 
 void Form::click(Control& target) {

@@ -85,6 +85,11 @@ class Form : public Container {
   void mouseDown(MouseButton button, int shift, Twips x, Twips y);
   void mouseUp(MouseButton button, int shift, Twips x, Twips y);
   Control* captured() const { return capture_; }
+  // The window system took the mouse away while a button was held (a prompt, a secure desktop,
+  // another window's activation): the release will never come. Each held button is released
+  // where the pointer was last seen, as a release away from every control: the control that
+  // took the press gets its release, never a click, and the next press starts afresh.
+  void captureLost();
   // A left press, release and click on a control wherever the pointer is, as a left click in
   // its middle would deliver them; nothing while a mouse button is held.
   void click(Control& target);
@@ -118,6 +123,7 @@ class Form : public Container {
   Colour backColour_ = kButtonFace;
   Control* capture_ = nullptr;
   unsigned buttonsDown_ = 0;
+  Twips pointerX_ = 0, pointerY_ = 0;  // where the last press or release was
   std::deque<std::function<void()>> posted_;
   std::vector<const Control*> renamed_;
 };

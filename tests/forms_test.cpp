@@ -218,6 +218,14 @@ TEST_F(SampleForm, CaptureHoldsUntilEveryButtonIsUp) {
   events.clear();
   form.mouseUp(MouseButton::Left, 0, 2000, 2000);  // a release with no press is dropped
   EXPECT_TRUE(events.empty());
+  // A lost capture releases every held button on the control that took the press, never a
+  // click, and forgets the press.
+  form.mouseDown(MouseButton::Left, 0, 2000, 2000);
+  form.mouseDown(MouseButton::Middle, 0, 2000, 2000);
+  form.captureLost();
+  EXPECT_EQ(form.captured(), nullptr);
+  form.mouseUp(MouseButton::Left, 0, 2000, 2000);
+  EXPECT_EQ(events, (std::vector<std::string>{"Btn down 500", "Btn down 500", "Btn up", "Btn up"}));
 }
 
 TEST(Pictures, NaturalSizeComesFromTheBytes) {

@@ -260,6 +260,21 @@ TEST_F(LauncherTest, PressMoveAwayAndReleaseRestoresTheUpFaceWithoutClosing) {
   EXPECT_EQ(picture(*frm().Image3), down);
 }
 
+TEST_F(LauncherTest, LostCaptureEndsThePressAsAReleaseAway) {
+  start();
+  host.press(MouseButton::Left, 1800, 2300);
+  host.loseCapture();  // a prompt took the mouse: the release never comes
+  EXPECT_EQ(picture(frm().BasePic(0)), upFace());
+  EXPECT_FALSE(host.ended());
+  // The next press belongs to what lies under it: pressed on the backdrop, released over the
+  // button, it is no click.
+  host.press(MouseButton::Left, 300, 300);
+  EXPECT_EQ(picture(frm().BasePic(0)), upFace());
+  host.release(MouseButton::Left, 1800, 2300);
+  EXPECT_FALSE(host.ended());
+  EXPECT_EQ(picture(frm().BasePic(0)), upFace());
+}
+
 TEST_F(LauncherTest, ClickOnTheCaptionEndsTheProgramAtOnce) {
   start();
   host.click(1800, 2300);

@@ -65,6 +65,10 @@ void Host::click(forms::Twips x, forms::Twips y) {
   release(forms::MouseButton::Left, x, y);
 }
 
+void Host::loseCapture() {
+  deliver([&] { form_->captureLost(); });
+}
+
 void Host::closeByWindowSystem() {
   // The only window is unloaded and the program ends; no handler of the launcher runs.
   if (ended_) return;

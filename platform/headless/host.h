@@ -66,6 +66,8 @@ class Host : public platform::Host, private forms::NativeWindow {
   void press(forms::MouseButton button, forms::Twips x, forms::Twips y);
   void release(forms::MouseButton button, forms::Twips x, forms::Twips y);
   void click(forms::Twips x, forms::Twips y);
+  // The window system takes the mouse away while a button is held; its release never comes.
+  void loseCapture();
   void closeByWindowSystem();
   // The event loop's turn for work the form posted (a screen reader's default action).
   void runPosted();

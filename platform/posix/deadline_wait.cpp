@@ -1,4 +1,4 @@
-// POSIX backend: waiting for a descriptor until an absolute point on the monotonic clock.
+// POSIX backend: waiting for a descriptor until an absolute point on the tick clock.
 #include "platform/posix/deadline_wait.h"
 
 #include <poll.h>
@@ -18,14 +18,13 @@ timespec toTimespec(std::int64_t ns) {
 
 }  // namespace
 
-std::int64_t monotonicNs() {
+std::int64_t readClockNs(clockid_t clock) {
   timespec t{};
-  clock_gettime(CLOCK_MONOTONIC, &t);
+  clock_gettime(clock, &t);
   return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
 }
 
-DeadlineWait::DeadlineWait()
-    : timer_(timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK)) {}
+DeadlineWait::DeadlineWait() : timer_(timerfd_create(kTickClock, TFD_CLOEXEC | TFD_NONBLOCK)) {}
 
 DeadlineWait::~DeadlineWait() {
   if (timer_ >= 0) close(timer_);
@@ -39,7 +38,7 @@ void DeadlineWait::wait(int fd, std::optional<std::int64_t> deadlineNs) {
 void DeadlineWait::wait(std::vector<pollfd>& fds, std::optional<std::int64_t> deadlineNs) {
   if (timer_ < 0) {
     // No timer descriptor to be had: a relative timeout, which is late only after a stop.
-    timespec left = toTimespec(std::max<std::int64_t>(0, deadlineNs.value_or(0) - monotonicNs()));
+    timespec left = toTimespec(std::max<std::int64_t>(0, deadlineNs.value_or(0) - tickClockNs()));
     ppoll(fds.data(), fds.size(), deadlineNs ? &left : nullptr, nullptr);
     return;
   }

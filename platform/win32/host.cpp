@@ -4,11 +4,14 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <exception>
 #include <string>
+#include <utility>
 
 #include "platform/win32/density.h"
 #include "platform/win32/file_lookup.h"
 #include "platform/win32/icon_scaling.h"
+#include "platform/win32/presenter.h"
 #include "platform/win32/process_start.h"
 #include "platform/win32/text.h"
 #include "resource_ids.h"
@@ -129,6 +132,7 @@ int Host::run() {
       if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
       TranslateMessage(&message);
       DispatchMessageW(&message);
+      rethrowEscaped();
     }
   }
 }
@@ -154,7 +158,10 @@ void Host::applyBounds(const forms::PixelRect& screenPixels) {
 
 void Host::applyVisible(bool visible) {
   ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
-  if (visible) UpdateWindow(hwnd_);  // the first picture at once, not after the next tick
+  if (visible) {
+    UpdateWindow(hwnd_);  // the first picture at once, not after the next tick
+    rethrowEscaped();
+  }
   if (visible && !shown_) AccessibilityServer::announce(hwnd_, *form_);
   shown_ = shown_ || visible;
 }
@@ -179,14 +186,23 @@ LRESULT CALLBACK Host::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
   }
   auto* host = reinterpret_cast<Host*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!host || host->reporting_) return DefWindowProcW(hwnd, message, wParam, lParam);
-  LRESULT result = 0;
-  dispatch(*host, [&] { result = host->onMessage(message, wParam, lParam); });
-  return result;
+  if (!host || host->reporting_ || host->escaped_)
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  // No exception may unwind through user32: it is kept, and thrown on to the program's one
+  // handler (in main, as on Linux) once the call into the system that sent the message is over.
+  try {
+    return host->onMessage(message, wParam, lParam);
+  } catch (...) {
+    host->escaped_ = std::current_exception();
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+void Host::rethrowEscaped() {
+  if (escaped_) std::rethrow_exception(std::exchange(escaped_, nullptr));
 }
 
 LRESULT Host::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  using forms::MouseButton;
   switch (message) {
     case WM_PAINT:
       onPaint();
@@ -194,25 +210,34 @@ LRESULT Host::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;  // the paint covers every pixel
     case WM_LBUTTONDOWN:
-      onButtonDown(MouseButton::Left, wParam, lParam);
+      onLButtonDown(wParam, lParam);
       return 0;
     case WM_RBUTTONDOWN:
-      onButtonDown(MouseButton::Right, wParam, lParam);
+      onRButtonDown(wParam, lParam);
       return 0;
     case WM_MBUTTONDOWN:
-      onButtonDown(MouseButton::Middle, wParam, lParam);
+      onMButtonDown(wParam, lParam);
       return 0;
     case WM_LBUTTONUP:
-      onButtonUp(MouseButton::Left, wParam, lParam);
+      onLButtonUp(wParam, lParam);
       return 0;
     case WM_RBUTTONUP:
-      onButtonUp(MouseButton::Right, wParam, lParam);
+      onRButtonUp(wParam, lParam);
       return 0;
     case WM_MBUTTONUP:
-      onButtonUp(MouseButton::Middle, wParam, lParam);
+      onMButtonUp(wParam, lParam);
+      return 0;
+    case WM_CAPTURECHANGED:
+      onCaptureChanged(reinterpret_cast<HWND>(lParam));
+      return 0;
+    case WM_CANCELMODE:
+      onCancelMode();
+      return DefWindowProcW(hwnd_, message, wParam, lParam);  // it also gives the mouse back
+    case WM_TIMER:
+      onTimer(wParam);
       return 0;
     case WM_POWERBROADCAST:
-      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) onResume();
+      onPowerBroadcast(wParam);
       return TRUE;
     case WM_CLOSE:
       onClose();
@@ -222,11 +247,6 @@ LRESULT Host::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETOBJECT:
       return onGetObject(wParam, lParam);
-    case WM_TIMER:
-      if (wParam != kRunPosted) return DefWindowProcW(hwnd_, message, wParam, lParam);
-      KillTimer(hwnd_, kRunPosted);
-      form_->runPosted();
-      return 0;
     case WM_DPICHANGED:
       onDpiChanged(wParam);
       return 0;
@@ -241,47 +261,87 @@ void Host::onPaint() {
   RECT client;
   GetClientRect(hwnd_, &client);
   if (client.right > 0 && client.bottom > 0) {
-    // The whole form into a bitmap, then one copy: no half-drawn frame is ever seen.
-    HDC buffer = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    HGDIOBJ previous = SelectObject(buffer, bitmap);
-    const RECT& dirty = paint.rcPaint;
-    // Only the part that needs it: on a tick that is the number, not the whole window.
-    IntersectClipRect(buffer, dirty.left, dirty.top, dirty.right, dirty.bottom);
-    painter_.target(buffer);
+    Presenter frame(screen, client.right, client.bottom, paint.rcPaint);
+    painter_.target(frame.buffer());
     form_->paint(painter_);
     painter_.target(nullptr);
-    BitBlt(screen, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top,
-           buffer, dirty.left, dirty.top, SRCCOPY);
-    SelectObject(buffer, previous);
-    DeleteObject(bitmap);
-    DeleteDC(buffer);
+    frame.show();
   }
   EndPaint(hwnd_, &paint);
 }
 
-void Host::onButtonDown(forms::MouseButton button, WPARAM wParam, LPARAM lParam) {
+void Host::onLButtonDown(WPARAM wParam, LPARAM lParam) {
+  buttonDown(forms::MouseButton::Left, wParam, lParam);
+}
+
+void Host::onRButtonDown(WPARAM wParam, LPARAM lParam) {
+  buttonDown(forms::MouseButton::Right, wParam, lParam);
+}
+
+void Host::onMButtonDown(WPARAM wParam, LPARAM lParam) {
+  buttonDown(forms::MouseButton::Middle, wParam, lParam);
+}
+
+void Host::onLButtonUp(WPARAM wParam, LPARAM lParam) {
+  buttonUp(forms::MouseButton::Left, wParam, lParam);
+}
+
+void Host::onRButtonUp(WPARAM wParam, LPARAM lParam) {
+  buttonUp(forms::MouseButton::Right, wParam, lParam);
+}
+
+void Host::onMButtonUp(WPARAM wParam, LPARAM lParam) {
+  buttonUp(forms::MouseButton::Middle, wParam, lParam);
+}
+
+void Host::buttonDown(forms::MouseButton button, WPARAM wParam, LPARAM lParam) {
   // The release comes to this window wherever the pointer is by then.
-  SetCapture(hwnd_);
+  if (GetCapture() != hwnd_) SetCapture(hwnd_);
   int dpi = form_->dpi();
   form_->mouseDown(button, shiftState(wParam), forms::pointerToTwips(GET_X_LPARAM(lParam), dpi),
                    forms::pointerToTwips(GET_Y_LPARAM(lParam), dpi));
 }
 
-void Host::onButtonUp(forms::MouseButton button, WPARAM wParam, LPARAM lParam) {
+void Host::buttonUp(forms::MouseButton button, WPARAM wParam, LPARAM lParam) {
   // The mouse is given back before the handlers run: a click may end the program or raise.
-  if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) ReleaseCapture();
+  // That is no lost capture: the press ends with this release.
+  if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) {
+    givingBack_ = true;
+    ReleaseCapture();
+    givingBack_ = false;
+  }
   int dpi = form_->dpi();
   form_->mouseUp(button, shiftState(wParam), forms::pointerToTwips(GET_X_LPARAM(lParam), dpi),
                  forms::pointerToTwips(GET_Y_LPARAM(lParam), dpi));
+}
+
+// The mouse was taken away while a button was held (a UAC prompt, the secure desktop, another
+// window's activation): the release will not come here. The press ends as a release away from
+// the button: its face goes up, and there is no click.
+void Host::onCaptureChanged(HWND gainedBy) {
+  if (givingBack_ || gainedBy == hwnd_) return;
+  form_->captureLost();
+}
+
+// The system cancels modes (a dialog or menu opens, the window is disabled): the press ends now,
+// before the default handling gives the mouse back.
+void Host::onCancelMode() {
+  form_->captureLost();
+}
+
+// The one timer message is the form's posted work (see workPosted).
+void Host::onTimer(UINT_PTR id) {
+  if (id != kRunPosted) return;
+  KillTimer(hwnd_, kRunPosted);
+  form_->runPosted();
 }
 
 // After a sleep every tick that fell due meanwhile runs at once, in order, and the window is
 // painted once after them (WM_PAINT waits for an empty queue). The schedule's clock (the
 // performance counter) counts the time asleep. Windows also lets a relative timer that would
 // have expired during a sleep expire on waking, but does not say so of high-resolution timers.
-void Host::onResume() {
-  deliverDueTicks();
+void Host::onPowerBroadcast(WPARAM event) {
+  if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) deliverDueTicks();
 }
 
 // The window system closes the only window (Alt+F4, logging off): the program ends, and no
@@ -331,9 +391,7 @@ void Host::deliverDueTicks() {
   // Each tick that has fallen due is delivered, late ones too, one after another.
   while (formTimer_->enabled() && schedule_->due(nowMs())) {
     schedule_->advance();
-    dispatch(*this, [&] {
-      if (formTimer_->onTimer) formTimer_->onTimer(*formTimer_);
-    });
+    if (formTimer_->onTimer) formTimer_->onTimer(*formTimer_);
     AccessibilityServer::reportNameChanges(hwnd_, *form_);  // after the handler, not the last
   }
   armTimer();

@@ -2,18 +2,21 @@
 //
 // Implements: platform::Host and the form's forms::NativeWindow over one borderless popup
 // window. One window class, one window procedure, one small handler per message (the classic
-// scratch program). Painting is double-buffered through the GDI painter; mouse presses of any
-// button are captured to the window and routed through the forms runtime; the form's timer
-// ticks on its absolute schedule from a waitable timer that the message loop waits on. The
-// form's density is the monitor's (WM_DPICHANGED lays the window out again from its twips and
-// gives it icons of the new size). Also SetWindowPos, the screen's width, Terminate as
-// ExitProcess and the unhandled-error message box. File lookup and program start live in
-// file_lookup.cpp and process_start.cpp.
+// scratch program). The GDI painter draws into the presenter's back buffer, shown in one copy.
+// Mouse presses of any button are captured to the window and routed through the forms runtime;
+// a capture the system takes away (WM_CAPTURECHANGED, WM_CANCELMODE) ends the press. The form's
+// timer ticks on its absolute schedule from a waitable timer that the message loop waits on.
+// The form's density is the monitor's (WM_DPICHANGED lays the window out again from its twips
+// and gives it icons of the new size). Also SetWindowPos, the screen's width, Terminate as
+// ExitProcess and the unhandled-error message box. Exceptions are caught at one level, main's
+// dispatch, as on Linux: the window procedure only carries them past user32. File lookup and
+// program start live in file_lookup.cpp and process_start.cpp.
 #pragma once
 
 #include "platform/win32/win32_api.h"
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -56,15 +59,27 @@ class Host : public platform::Host, private forms::NativeWindow {
 
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void rethrowEscaped();
+
+  // One handler per message.
   void onPaint();
-  void onButtonDown(forms::MouseButton button, WPARAM wParam, LPARAM lParam);
-  void onButtonUp(forms::MouseButton button, WPARAM wParam, LPARAM lParam);
-  void onResume();
+  void onLButtonDown(WPARAM wParam, LPARAM lParam);
+  void onRButtonDown(WPARAM wParam, LPARAM lParam);
+  void onMButtonDown(WPARAM wParam, LPARAM lParam);
+  void onLButtonUp(WPARAM wParam, LPARAM lParam);
+  void onRButtonUp(WPARAM wParam, LPARAM lParam);
+  void onMButtonUp(WPARAM wParam, LPARAM lParam);
+  void onCaptureChanged(HWND gainedBy);
+  void onCancelMode();
+  void onTimer(UINT_PTR id);
+  void onPowerBroadcast(WPARAM event);
   void onClose();
   void onDestroy();
   LRESULT onGetObject(WPARAM wParam, LPARAM lParam);
   void onDpiChanged(WPARAM wParam);
   void setIcons(int dpi);
+  void buttonDown(forms::MouseButton button, WPARAM wParam, LPARAM lParam);
+  void buttonUp(forms::MouseButton button, WPARAM wParam, LPARAM lParam);
 
   void deliverDueTicks();
   void armTimer();
@@ -75,7 +90,9 @@ class Host : public platform::Host, private forms::NativeWindow {
   forms::Timer* formTimer_ = nullptr;
   std::optional<forms::TickSchedule> schedule_;
   HANDLE tickTimer_;
-  bool reporting_ = false;  // the error box is up: nothing reaches the forms runtime any more
+  bool reporting_ = false;      // the error box is up: nothing reaches the forms runtime any more
+  std::exception_ptr escaped_;  // raised inside the window procedure, not yet thrown on
+  bool givingBack_ = false;     // our own ReleaseCapture: the press ends with its release
   GdiPainter painter_;
   bool shown_ = false;
   std::unique_ptr<AccessibilityServer> a11y_;  // from the first screen reader's question

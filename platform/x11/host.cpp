@@ -25,10 +25,6 @@
 
 namespace platform::x11 {
 
-static std::int64_t monotonicMs() {
-  return posix::monotonicNs() / 1'000'000;
-}
-
 Host::Host() = default;
 Host::~Host() = default;
 
@@ -97,7 +93,6 @@ forms::PixelRect Host::onMonitor(forms::PixelRect screenPixels) const {
 
 void Host::attach(forms::Form& form) {
   form_ = &form;
-  timer_ = form.timer();
   form.setDpi(dpi_);
 
   Window root = DefaultRootWindow(display_);
@@ -124,7 +119,7 @@ void Host::attach(forms::Form& form) {
   // The window is created now, and its timer runs from its creation: the request goes out at
   // once rather than with the first frame, and the server works on it meanwhile.
   XFlush(display_);
-  if (timer_) schedule_.emplace(monotonicMs(), timer_->interval());
+  if (forms::Timer* timer = form.timer()) ticks_.emplace(*timer);
   form.attach(this);
 }
 
@@ -189,7 +184,7 @@ int Host::run() {
       XNextEvent(display_, &event);
       onEvent(event);
     }
-    deliverDueTicks();
+    if (ticks_ && ticks_->deliverDue()) counting_ = true;
     // What a screen reader's call posted (a click that may end the program) waits until GLib
     // has sent the call's reply: the wait below serves that first.
     if (!a11y_ || a11y_->idle()) form_->runPosted();
@@ -286,15 +281,6 @@ void Host::onProperty(const XEvent& event) {
   setIcons();
 }
 
-void Host::deliverDueTicks() {
-  // Each tick that has fallen due is delivered, late ones too, on the schedule from creation.
-  while (schedule_ && timer_->enabled() && schedule_->due(monotonicMs())) {
-    schedule_->advance();
-    counting_ = true;
-    if (timer_->onTimer) timer_->onTimer(*timer_);
-  }
-}
-
 void Host::paint() {
   if (!stale_.empty()) {
     int width = std::max(1, bounds_.width), height = std::max(1, bounds_.height);
@@ -313,7 +299,7 @@ void Host::paint() {
 void Host::waitForEvents() {
   // Until the next tick's point in time: after a stop every overdue tick is due at once.
   std::optional<std::int64_t> deadline;
-  if (schedule_ && timer_->enabled()) deadline = schedule_->nextDue() * 1'000'000;
+  if (ticks_) deadline = ticks_->nextDueNs();
   std::vector<pollfd> fds{{ConnectionNumber(display_), POLLIN, 0}};
   // A started program that failed later: known as soon as its reaper writes it, and told once
   // the countdown shows (a failure that came sooner waits in the pipe until then), so the box
@@ -323,7 +309,7 @@ void Host::waitForEvents() {
   if (a11y_) {
     std::int64_t glibMs = a11y_->prepare(fds);
     if (glibMs >= 0) {
-      std::int64_t glibDue = posix::monotonicNs() + glibMs * 1'000'000;
+      std::int64_t glibDue = posix::tickClockNs() + glibMs * 1'000'000;
       deadline = deadline ? std::min(*deadline, glibDue) : glibDue;
     }
   }

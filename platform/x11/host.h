@@ -6,8 +6,8 @@
 // the screen width of that monitor, SetWindowPos as
 // _NET_WM_STATE_ABOVE plus a map that does not activate, the event loop (exposure with
 // repainting of what changed only, mouse buttons, the window manager's close, the timer on its
-// absolute schedule), Terminate as an immediate exit, and the unhandled-error message, also for
-// a started program's start that failed after it had returned.
+// absolute schedule in boot time), Terminate as an immediate exit, and the unhandled-error message,
+// also for a started program's start that failed after it had returned.
 // File lookup and program start are platform/posix's; drawing is the Cairo painter's.
 //
 // No Xlib header here: its macros (None, Bool, Status) would collide with the forms runtime's
@@ -18,9 +18,9 @@
 #include <memory>
 #include <optional>
 
-#include "forms/tick_schedule.h"
 #include "platform/api.h"
 #include "platform/posix/deadline_wait.h"
+#include "platform/posix/timer_ticks.h"
 
 struct _XDisplay;
 union _XEvent;
@@ -71,7 +71,6 @@ class Host : public platform::Host, private forms::NativeWindow {
   void onVisibility(const _XEvent& event);
   void onProperty(const _XEvent& event);
   void setIcons();
-  void deliverDueTicks();
   void paint();
   void waitForEvents();
   void onLaterStartFailure();
@@ -89,8 +88,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   bool above_ = false;
 
   forms::Form* form_ = nullptr;
-  forms::Timer* timer_ = nullptr;
-  std::optional<forms::TickSchedule> schedule_;
+  std::optional<posix::TimerTicks> ticks_;
   posix::DeadlineWait wait_;
 
   std::unique_ptr<CairoPainter> painter_;

@@ -14,8 +14,9 @@ ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build/windows}" && pwd) || exit 2
 EXE=$BUILD/LOMA.exe
 STUB=$BUILD/stub/LOMADiag.exe
+CANCEL_MODE=$BUILD/stub/cancel_mode.exe
 ASSETS=$(sed -n 's/^LOMA_ASSETS_DIR:PATH=//p' "$BUILD/CMakeCache.txt")
-for f in "$EXE" "$STUB" "$ASSETS/backdrop.jpg"; do
+for f in "$EXE" "$STUB" "$CANCEL_MODE" "$ASSETS/backdrop.jpg"; do
   [ -e "$f" ] || { echo "missing $f (build the windows preset first)"; exit 2; }
 done
 
@@ -215,6 +216,31 @@ if await_window; then
   await_exit 3000
   check "a click on 關閉 ends it at once ($(seconds $((T_END - T_CLICK))) s)" \
     test "$CODE" = 0 -a $((T_END - T_CLICK)) -lt 1500
+else
+  fail "window shown"
+fi
+
+# --- 3b. the mouse taken away while 關閉 is held: the face up, the release no click -----------
+echo "the mouse taken away while the button is held"
+rm -rf "$WINEPREFIX/drive_c/ORNPrg"
+start
+if await_window; then
+  xdotool mousemove $((WX + 122)) $((WY + 150)) mousedown 1
+  sleep 0.6
+  wine "$CANCEL_MODE" >/dev/null 2>&1
+  sleep 0.3
+  shot capture_lost
+  crop capture_lost got 43 103 159 22
+  UP_E=$(rmse "$WORK/got.png" "$WORK/up_top.png")
+  DOWN_E=$(rmse "$WORK/got.png" "$WORK/down_top.png")
+  check "face up while the button is still held ($UP_E against $DOWN_E)" \
+    awk -v u="$UP_E" -v d="$DOWN_E" 'BEGIN { exit !(u < 0.08 && u < d) }'
+  xdotool mouseup 1
+  sleep 0.6
+  check "the release over 關閉 is no click" kill -0 "$PID"
+  click_at 122 150
+  await_exit 3000
+  check "the next click ends it" test "$CODE" = 0
 else
   fail "window shown"
 fi
