@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#include "xdg-output-unstable-v1-client-protocol.h"
 
 namespace platform::wayland {
 namespace {
@@ -32,6 +33,9 @@ void onGlobal(void* data, wl_registry* registry, std::uint32_t name, const char*
     c->output.output = static_cast<wl_output*>(bind(&wl_output_interface, 2));
   else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0 && !c->layerShell)
     c->layerShell = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 1));
+  else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0 && !c->xdgOutputs)
+    c->xdgOutputs =
+        static_cast<zxdg_output_manager_v1*>(bind(&zxdg_output_manager_v1_interface, 1));
 }
 
 void onGlobalRemove(void*, wl_registry*, std::uint32_t) {}
@@ -69,6 +73,16 @@ void onDescription(void*, wl_output*, const char*) {}
 const wl_output_listener kOutputListener{onGeometry, onMode, onDone,
                                          onScale,    onName, onDescription};
 
+void onLogicalPosition(void*, zxdg_output_v1*, std::int32_t, std::int32_t) {}
+void onLogicalSize(void* data, zxdg_output_v1*, std::int32_t width, std::int32_t) {
+  static_cast<Output*>(data)->logicalWidth = width;
+}
+void onXdgDone(void*, zxdg_output_v1*) {}
+void onXdgName(void*, zxdg_output_v1*, const char*) {}
+void onXdgDescription(void*, zxdg_output_v1*, const char*) {}
+const zxdg_output_v1_listener kXdgOutputListener{onLogicalPosition, onLogicalSize, onXdgDone,
+                                                 onXdgName, onXdgDescription};
+
 }  // namespace
 
 std::unique_ptr<Connection> Connection::open() {
@@ -83,12 +97,18 @@ std::unique_ptr<Connection> Connection::open() {
   if (!c->compositor || !c->shm || !c->output.output || !c->layerShell) return nullptr;
   wl_output_add_listener(c->output.output, &kOutputListener, &c->output);
   if (c->seat) wl_seat_add_listener(c->seat, &kSeatListener, c.get());
+  if (c->xdgOutputs) {
+    c->output.xdgOutput = zxdg_output_manager_v1_get_xdg_output(c->xdgOutputs, c->output.output);
+    zxdg_output_v1_add_listener(c->output.xdgOutput, &kXdgOutputListener, &c->output);
+  }
   if (wl_display_roundtrip(c->display) < 0 || c->output.width <= 0) return nullptr;
   return c;
 }
 
 Connection::~Connection() {
   if (!display) return;
+  if (output.xdgOutput) zxdg_output_v1_destroy(output.xdgOutput);
+  if (xdgOutputs) zxdg_output_manager_v1_destroy(xdgOutputs);
   if (layerShell) zwlr_layer_shell_v1_destroy(layerShell);
   if (output.output) wl_output_destroy(output.output);
   if (seat) wl_seat_destroy(seat);

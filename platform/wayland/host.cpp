@@ -62,7 +62,7 @@ bool Host::open() {
 }
 
 forms::Twips Host::screenWidth() {
-  return screenWidthTwips(wl_->output.width, scale_);
+  return screenWidthTwips(wl_->output.logicalWidth, wl_->output.width, scale_);
 }
 
 std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t, std::int32_t, std::int32_t,

@@ -8,8 +8,9 @@ int dpiForScale(int scale) {
   return forms::clampDpi(forms::kDesignDpi * std::max(1, scale));
 }
 
-forms::Twips screenWidthTwips(int outputPixels, int scale) {
-  return forms::pointerToTwips(outputPixels / std::max(1, scale), forms::kDesignDpi);
+forms::Twips screenWidthTwips(int logicalPixels, int outputPixels, int scale) {
+  int logical = logicalPixels > 0 ? logicalPixels : outputPixels / std::max(1, scale);
+  return forms::pointerToTwips(logical, forms::kDesignDpi);
 }
 
 LayerPlacement placeLayer(forms::Twips left, forms::Twips top, forms::Twips width,

@@ -20,8 +20,9 @@ struct LayerPlacement {
 
 // The density the form is drawn at on an output of an integer scale.
 int dpiForScale(int scale);
-// The output's width, in logical pixels, as the form's screen width in twips.
-forms::Twips screenWidthTwips(int outputPixels, int scale);
+// The output's width as the form's screen width in twips: its logical width where the
+// compositor tells it, else its mode's width in its own pixels divided by its integer scale.
+forms::Twips screenWidthTwips(int logicalPixels, int outputPixels, int scale);
 LayerPlacement placeLayer(forms::Twips left, forms::Twips top, forms::Twips width,
                           forms::Twips height, int scale);
 

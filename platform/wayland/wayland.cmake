@@ -15,6 +15,15 @@ set(loma_layer_code ${loma_layer_dir}/wlr-layer-shell-unstable-v1-protocol.c)
 pkg_get_variable(LOMA_WAYLAND_PROTOCOLS wayland-protocols pkgdatadir)
 set(loma_xdg_xml ${LOMA_WAYLAND_PROTOCOLS}/stable/xdg-shell/xdg-shell.xml)
 set(loma_xdg_code ${loma_layer_dir}/xdg-shell-protocol.c)
+# The output's logical size, from Debian's xdg-output description.
+set(loma_output_xml ${LOMA_WAYLAND_PROTOCOLS}/unstable/xdg-output/xdg-output-unstable-v1.xml)
+set(loma_output_header ${loma_layer_dir}/xdg-output-unstable-v1-client-protocol.h)
+set(loma_output_code ${loma_layer_dir}/xdg-output-unstable-v1-protocol.c)
+add_custom_command(OUTPUT ${loma_output_header} ${loma_output_code}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${loma_layer_dir}
+  COMMAND ${LOMA_WAYLAND_SCANNER} client-header ${loma_output_xml} ${loma_output_header}
+  COMMAND ${LOMA_WAYLAND_SCANNER} private-code ${loma_output_xml} ${loma_output_code}
+  DEPENDS ${loma_output_xml} VERBATIM)
 add_custom_command(OUTPUT ${loma_layer_header} ${loma_layer_code} ${loma_xdg_code}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${loma_layer_dir}
   COMMAND ${LOMA_WAYLAND_SCANNER} client-header ${loma_layer_xml} ${loma_layer_header}
@@ -29,6 +38,7 @@ target_link_libraries(loma_wayland_placement PUBLIC loma_forms)
 enable_language(C)
 target_sources(loma PRIVATE
   platform/wayland/host.cpp platform/wayland/connection.cpp platform/wayland/shm_buffers.cpp
-  platform/wayland/pointer_input.cpp platform/wayland/x11_message.cpp ${loma_layer_code} ${loma_xdg_code})
+  platform/wayland/pointer_input.cpp platform/wayland/x11_message.cpp ${loma_layer_code} ${loma_xdg_code}
+  ${loma_output_code} ${loma_output_header})
 target_include_directories(loma PRIVATE ${loma_layer_dir})
 target_link_libraries(loma PRIVATE loma_wayland_placement PkgConfig::LOMA_WAYLAND)

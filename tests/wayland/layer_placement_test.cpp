@@ -9,21 +9,21 @@ namespace {
 constexpr forms::Twips kWidth = 8565, kHeight = 3800, kTop = 100;
 
 // The load sequence's centring: (screen - width) / 2 twips, unrounded.
-forms::Twips centred(int outputPixels, int scale) {
-  return (screenWidthTwips(outputPixels, scale) - kWidth) / 2;
+forms::Twips centred(int logicalPixels, int outputPixels, int scale) {
+  return (screenWidthTwips(logicalPixels, outputPixels, scale) - kWidth) / 2;
 }
 
 TEST(LayerPlacement, AtScaleOneTheX11HostsPixels) {
-  LayerPlacement p = placeLayer(centred(1280, 1), kTop, kWidth, kHeight, 1);
+  LayerPlacement p = placeLayer(centred(0, 1280, 1), kTop, kWidth, kHeight, 1);
   EXPECT_EQ(p, (LayerPlacement{354, 7, 571, 253, 571, 253, 571, 253}));
   // 397.5 pixels: ties go to even, as everywhere in the forms runtime.
-  EXPECT_EQ(placeLayer(centred(1366, 1), kTop, kWidth, kHeight, 1).marginLeft, 398);
+  EXPECT_EQ(placeLayer(centred(0, 1366, 1), kTop, kWidth, kHeight, 1).marginLeft, 398);
 }
 
 TEST(LayerPlacement, AtScaleTwoTheSameLogicalPlaceWithTwiceThePixels) {
   // A 2560-pixel output at scale 2 is the 1280-pixel screen of scale 1.
-  EXPECT_EQ(screenWidthTwips(2560, 2), screenWidthTwips(1280, 1));
-  LayerPlacement p = placeLayer(centred(2560, 2), kTop, kWidth, kHeight, 2);
+  EXPECT_EQ(screenWidthTwips(0, 2560, 2), screenWidthTwips(0, 1280, 1));
+  LayerPlacement p = placeLayer(centred(0, 2560, 2), kTop, kWidth, kHeight, 2);
   EXPECT_EQ(p.marginLeft, 354);  // surface-local: never doubled
   EXPECT_EQ(p.marginTop, 7);
   EXPECT_EQ(p.drawnWidth, 1142);  // the 192-dpi drawing
@@ -32,6 +32,12 @@ TEST(LayerPlacement, AtScaleTwoTheSameLogicalPlaceWithTwiceThePixels) {
   EXPECT_EQ(p.height, 254);
   EXPECT_EQ(p.bufferHeight, 508);
   EXPECT_EQ(p.bufferWidth, 1142);
+}
+
+TEST(LayerPlacement, AtAFractionalScaleTheLogicalWidthCentres) {
+  // 1920 pixels at scale 1.5: the compositor says scale 2 and a logical width of 1280. The mode
+  // divided by the whole scale (960) would put the window 320 pixels left of the centre.
+  EXPECT_EQ(placeLayer(centred(1280, 1920, 2), kTop, kWidth, kHeight, 2).marginLeft, 354);
 }
 
 TEST(LayerPlacement, BufferIsAlwaysAWholeMultipleOfTheScale) {
