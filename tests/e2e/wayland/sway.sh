@@ -28,13 +28,16 @@ done
 [ -x "$LOMA" ] || { echo "FAIL no program at $LOMA"; echo "0 passed, 1 failed"; exit 1; }
 
 e2e_init wayland-sway
+# AS_TESTER runs a command as that user through exec alone (setpriv, env), so that a job's $!
+# is the command itself and killing it ends it, not a subshell above it.
 if [ "$(id -u)" -eq 0 ]; then
   id "$TESTER" >/dev/null 2>&1 || useradd -m "$TESTER" || skip_all "cannot create $TESTER"
-  as_tester() { setpriv --reuid="$TESTER" --regid="$TESTER" --init-groups env "$@"; }
+  AS_TESTER=(setpriv --reuid="$TESTER" --regid="$TESTER" --init-groups env)
 else
   TESTER=$(id -un)
-  as_tester() { env "$@"; }
+  AS_TESTER=(env)
 fi
+as_tester() { "${AS_TESTER[@]}" "$@"; }
 
 # The pointer device that a headless sway lacks, built from our description of the protocol.
 POINTER=$WORK/virtual_pointer
@@ -56,7 +59,7 @@ default_border none
 exec printenv DISPLAY > $RT/display
 CONF
   chown "$TESTER:" "$RT/sway.conf"
-  as_tester HOME="$RT" XDG_RUNTIME_DIR="$RT" WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=1 \
+  "${AS_TESTER[@]}" HOME="$RT" XDG_RUNTIME_DIR="$RT" WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=1 \
     WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 sway -c "$RT/sway.conf" > "$RT/sway.log" 2>&1 &
   SWAY_PID=$!
   E2E_STARTED+=("$SWAY_PID")
@@ -70,13 +73,15 @@ CONF
   XDISPLAY=$(cat "$RT/display" 2>/dev/null)
   SWAY_ENV=(HOME="$RT" XDG_RUNTIME_DIR="$RT" WAYLAND_DISPLAY="$wl" SWAYSOCK="$sock")
   [ -n "$sock" ] && [ -n "$wl" ] || return 1
-  as_tester "${SWAY_ENV[@]}" "$POINTER" 600 > "$RT/pointer.out" 2>&1 &
-  E2E_STARTED+=("$!")
+  "${AS_TESTER[@]}" "${SWAY_ENV[@]}" "$POINTER" 600 > "$RT/pointer.out" 2>&1 &
+  POINTER_PID=$!
+  E2E_STARTED+=("$POINTER_PID")
   while [ "$(e2e_now_ms)" -lt "$deadline" ] && ! grep -q ready "$RT/pointer.out"; do sleep 0.05; done
   grep -q ready "$RT/pointer.out"
 }
 
-stop_sway() {
+stop_sway() {  # its clients (the terminal, swaybg, Xwayland) end with it
+  kill "${POINTER_PID:-}" 2>/dev/null
   kill "$SWAY_PID" 2>/dev/null
   e2e_wait_exit "$SWAY_PID" 5000 || kill -9 "$SWAY_PID" 2>/dev/null
 }
@@ -88,15 +93,18 @@ launch() {  # launch found|not_found [ENV...]: the launcher as the user; sets PI
   shift
   local prefix=$RT/prefix-$kind
   mkdir -p "$prefix/drive_c"
-  if [ "$kind" = found ]; then  # the others find nothing
-    local stub=$prefix/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe
+  local stub=$prefix/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe
+  if [ "$kind" = found ]; then
     mkdir -p "${stub%/*}"
     printf '#!/bin/sh\necho ran >> "%s/ran"\n' "$prefix" > "$stub"
     chmod +x "$stub"
+  elif [ "$kind" = broken ]; then  # found, but no program: its start fails
+    mkdir -p "${stub%/*}"
+    echo junk > "$stub"
   fi
   chown -R "$TESTER:" "$prefix"
   START_MS=$(e2e_now_ms)
-  as_tester "${SWAY_ENV[@]}" DISPLAY="$XDISPLAY" WINEPREFIX="$prefix" NO_AT_BRIDGE=1 "$@" \
+  "${AS_TESTER[@]}" "${SWAY_ENV[@]}" DISPLAY="$XDISPLAY" WINEPREFIX="$prefix" NO_AT_BRIDGE=1 "$@" \
     "$LOMA" > "$RT/loma-$kind.log" 2>&1 &
   PID=$!
   E2E_STARTED+=("$PID")
@@ -210,7 +218,7 @@ suite() {  # suite MODE SCALE
   if await_surface "$WORK/not_found-$SCALE.png"; then
     check "$tag: not found: its pixels equal not_found$golden_suffix at $WX,$WY" \
       placed_as "$WORK/not_found-$SCALE.png" "not_found$golden_suffix" $(number_rect)
-    as_tester "${SWAY_ENV[@]}" foot -o 'colors.background=ffffff' > "$RT/foot.log" 2>&1 &
+    "${AS_TESTER[@]}" "${SWAY_ENV[@]}" foot -o 'colors.background=ffffff' > "$RT/foot.log" 2>&1 &
     local foot=$! deadline=$(($(e2e_now_ms) + 5000))
     E2E_STARTED+=("$foot")
     while [ "$(e2e_now_ms)" -lt "$deadline" ] && [ "$(focused_app)" != foot ]; do sleep 0.1; done
@@ -232,6 +240,7 @@ suite() {  # suite MODE SCALE
       kill "$PID"
     fi
     kill "$foot" 2>/dev/null
+    e2e_wait_exit "$foot" 3000
   else
     fail "$tag: not found: the surface shows" "$(cat "$RT/loma-not_found.log")"
     kill "$PID" 2>/dev/null
@@ -249,6 +258,27 @@ suite() {  # suite MODE SCALE
       pass "LOMA_WAYLAND=0: the X11 window through XWayland ($XDISPLAY)"
     else
       fail "LOMA_WAYLAND=0: the X11 window through XWayland ($XDISPLAY)" "$(cat "$RT/loma-x11.log")"
+    fi
+    kill "$PID" 2>/dev/null
+    e2e_wait_exit "$PID" 3000
+  fi
+
+  # The unhandled error: the surface goes, the message is the X11 host's, through XWayland.
+  if [ "$SCALE" = 1 ] && command -v Xwayland >/dev/null; then
+    launch broken
+    local deadline=$(($(e2e_now_ms) + 10000))
+    while [ "$(e2e_now_ms)" -lt "$deadline" ] && ! grep -q "Run-time error" "$RT/loma-broken.log"; do
+      sleep 0.1
+    done
+    while [ "$(e2e_now_ms)" -lt "$deadline" ] && ! in_tree LOMA; do sleep 0.1; done
+    shot "$WORK/error.png" 0 0 1280 800
+    shot "$WORK/error-corner.png" $((WX + 1)) $((WY + 1)) 1 1
+    if in_tree LOMA && grep -q "Run-time error '5'" "$RT/loma-broken.log" &&
+      ! /usr/bin/python3 "$HERE/pixels.py" shows "$WORK/error-corner.png" $BACKDROP; then
+      pass "a start that fails: the surface gone, the message through XWayland"
+    else
+      fail "a start that fails: the surface gone, the message through XWayland" \
+        "$(cat "$RT/loma-broken.log")"
     fi
     kill "$PID" 2>/dev/null
   fi
