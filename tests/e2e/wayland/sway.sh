@@ -4,8 +4,9 @@
 # at each output scale, 1 on 1280x800 and 2 on 2560x1600 (the same logical screen, twice the
 # pixels): the layer surface's pixels equal the golden images of that density at the top-centre
 # place the X11 host uses; it stays above a terminal opened after it, which has the keyboard;
-# a real pointer click on the close button ends it at once; the countdown ends it at 11 s. Then
-# the X11 host through XWayland when LOMA_WAYLAND=0 says so.
+# a real pointer click on the close button ends it at once; the countdown ends it at 11 s. At
+# scale 1 also: the X11 host through XWayland when LOMA_WAYLAND=0 says so; the AT-SPI client of
+# the X11 suite against the layer surface; an unhandled error's message through XWayland.
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
 . "$ROOT/tests/e2e/lib.sh"
@@ -261,6 +262,23 @@ suite() {  # suite MODE SCALE
     fi
     kill "$PID" 2>/dev/null
     e2e_wait_exit "$PID" 3000
+  fi
+
+  # Screen readers: the X11 suite's AT-SPI client finds the same tree, hears the status, and
+  # ends the launcher through the button's action.
+  if [ "$SCALE" = 1 ] && [ -x /usr/libexec/at-spi-bus-launcher ] &&
+    /usr/bin/python3 -c 'import pyatspi' 2>/dev/null; then
+    local prefix=$RT/prefix-a11y
+    mkdir -p "$prefix/drive_c"
+    chown -R "$TESTER:" "$prefix"
+    (cd / && as_tester "${SWAY_ENV[@]}" GSETTINGS_BACKEND=memory \
+      dbus-run-session -- bash "$HERE/a11y_session.sh" "$LOMA" "$prefix") 2>&1 |
+      grep -E '^(ok|FAIL) |passed' | sed 's/^/  a11y: /' | tee "$WORK/a11y.txt"
+    sed -i 's/^  a11y: //' "$WORK/a11y.txt"
+    e2e_add_counts "$WORK/a11y.txt"
+  elif [ "$SCALE" = 1 ]; then
+    echo "skip screen readers: at-spi2-core or python3-pyatspi is not installed"
+    skipped=$((skipped + 1))
   fi
 
   # The unhandled error: the surface goes, the message is the X11 host's, through XWayland.
