@@ -6,6 +6,7 @@ set -euo pipefail
 build=(ca-certificates cmake g++ make pkg-config libgtest-dev libcairo2-dev libpango1.0-dev
        libturbojpeg0-dev libx11-dev libxext-dev libxrandr-dev libxinerama-dev libfontconfig-dev
        libatk1.0-dev libatk-bridge2.0-dev libdbus-1-dev)
+build+=(libwayland-dev wayland-protocols)  # the Wayland host: libwayland-client, wayland-scanner
 run=(xvfb x11-utils imagemagick procps)
 # The start helpers that the Linux program runs under Wine: the C cross compilers alone.
 run+=(gcc-mingw-w64-i686-win32 gcc-mingw-w64-x86-64-win32)
@@ -14,6 +15,7 @@ test=(git mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagic
       libjpeg-turbo-progs fonts-noto-cjk fonts-inter fonts-urw-base35 clang-format clang-tidy
       dbus at-spi2-core python3-pyatspi x11-xserver-utils xserver-xephyr unicode-data)
 test+=(orca speech-dispatcher)  # the real screen reader and its speech (e2e-orca)
+test+=(sway foot grim xwayland)  # the Wayland host under a real compositor (e2e-wayland-sway)
 # The release (tools/release.sh) and its checks.
 release=(git mingw-w64 python3 dpkg-dev lintian wixl msitools zip strip-nondeterminism
          faketime)

@@ -119,6 +119,11 @@ if [ -f tests/e2e/x11/displays.sh ]; then
   stage e2e-x11-displays bash tests/e2e/x11/displays.sh
   count e2e-x11-displays
 fi
+# The native Wayland host under a real sway, headless, at scales 1 and 2; the X11 fallback.
+if [ -f tests/e2e/wayland/sway.sh ]; then
+  stage e2e-wayland-sway bash tests/e2e/wayland/sway.sh
+  count e2e-wayland-sway
+fi
 if [ -f tests/e2e/wine/density.sh ]; then
   stage e2e-wine-density bash tests/e2e/wine/density.sh
   count e2e-wine-density

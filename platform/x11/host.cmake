@@ -27,6 +27,7 @@ find_library(LOMA_XINERAMA NAMES libXinerama.a Xinerama REQUIRED)
 target_link_libraries(loma PRIVATE
   loma_system loma_x11_paint loma_x11_density loma_posix ${LOMA_XRANDR} ${LOMA_XINERAMA}
   X11::Xrender X11::Xext X11::X11)
+include(platform/wayland/wayland.cmake)
 target_link_options(loma PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed -Wl,-O1)
 
 # What the Windows program file carries as its icon and version block, a Linux desktop finds in

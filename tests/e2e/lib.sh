@@ -149,6 +149,9 @@ e2e_xserver() {  # e2e_xserver SERVER ARGS...
   for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.05; done
   DISPLAY=:$(cat "$file")
   export DISPLAY
+  # The launcher prefers a Wayland compositor with layer-shell: a suite run from a Wayland
+  # desktop must reach this server, not the desktop.
+  unset WAYLAND_DISPLAY
   rm -f "$file"
 }
 

@@ -1,0 +1,21 @@
+#include "platform/wayland/x11_message.h"
+
+#include <X11/Xlib.h>
+
+#include "platform/x11/density.h"
+#include "platform/x11/message_box.h"
+#include "platform/x11/monitor.h"
+#include "platform/x11/window_manager.h"
+
+namespace platform::wayland {
+
+void showX11Message(std::u16string_view title, std::u16string_view text) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return;
+  x11::Atoms atoms = x11::Atoms::intern(display);
+  x11::showMessageBox(display, atoms, x11::primaryMonitor(display), x11::screenDpi(display), title,
+                      text);
+  XCloseDisplay(display);
+}
+
+}  // namespace platform::wayland
