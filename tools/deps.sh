@@ -27,6 +27,7 @@ release_test+=(desktop-file-utils appstream piuparts debootstrap)
 bench=(xvfb yad gcc libx11-dev libxdamage-dev libxfixes-dev mingw-w64 wine wine64 dbus
        at-spi2-core x11-xserver-utils)
 test+=(clang libclang-rt-14-dev)  # the fuzz harnesses: clang with libFuzzer and its sanitizers
+test+=(mutter xwayland)  # GNOME's window manager, on X11 and headless Wayland (e2e-desktops-mutter)
 
 case "${1:-}" in
   run) wanted=("${build[@]}" "${run[@]}") ;;
