@@ -29,6 +29,7 @@ release_test+=(desktop-file-utils appstream piuparts debootstrap)
 bench=(xvfb yad gcc libx11-dev libxdamage-dev libxfixes-dev mingw-w64 wine wine64 dbus
        at-spi2-core x11-xserver-utils)
 test+=(clang libclang-rt-14-dev)  # the fuzz harnesses: clang with libFuzzer and its sanitizers
+test+=(mutter xwayland)  # GNOME's window manager, on X11 and headless Wayland (e2e-desktops-mutter)
 # Wine's 32-bit part runs the x86 installer, program and start helper, but only where this
 # machine runs 32-bit programs at all: elsewhere Debian's /usr/bin/wine would prefer its 32-bit
 # loader, which cannot run there, and every Wine call would fail, 64-bit programs' too.

@@ -128,6 +128,10 @@ if [ -f tests/e2e/wine/density.sh ]; then
   stage e2e-wine-density bash tests/e2e/wine/density.sh
   count e2e-wine-density
 fi
+if [ -f tests/e2e/desktops/mutter.sh ]; then
+  stage e2e-desktops-mutter bash tests/e2e/desktops/mutter.sh
+  count e2e-desktops-mutter
+fi
 
 # Robustness: each fuzz harness for 30 s (two side by side), 40 soak runs of the Linux program,
 # and the X11 end-to-end suite once more against the sanitizer build made above.

@@ -12,17 +12,22 @@
 namespace platform::x11 {
 
 Atoms Atoms::intern(Display* display) {
-  static char* names[] = {
-      const_cast<char*>("WM_PROTOCOLS"),        const_cast<char*>("WM_DELETE_WINDOW"),
-      const_cast<char*>("_MOTIF_WM_HINTS"),     const_cast<char*>("UTF8_STRING"),
-      const_cast<char*>("_NET_WM_NAME"),        const_cast<char*>("_NET_WM_ICON"),
-      const_cast<char*>("_NET_WM_PID"),         const_cast<char*>("_NET_WM_USER_TIME"),
-      const_cast<char*>("_NET_WM_STATE"),       const_cast<char*>("_NET_WM_STATE_ABOVE"),
-      const_cast<char*>("_NET_WM_WINDOW_TYPE"), const_cast<char*>("_NET_WM_WINDOW_TYPE_DIALOG"),
-      const_cast<char*>("_NET_SUPPORTED"),      const_cast<char*>("_NET_SUPPORTING_WM_CHECK")};
+  static char* names[] = {const_cast<char*>("WM_PROTOCOLS"),
+                          const_cast<char*>("WM_DELETE_WINDOW"),
+                          const_cast<char*>("_MOTIF_WM_HINTS"),
+                          const_cast<char*>("UTF8_STRING"),
+                          const_cast<char*>("_NET_WM_NAME"),
+                          const_cast<char*>("_NET_WM_ICON"),
+                          const_cast<char*>("_NET_WM_PID"),
+                          const_cast<char*>("_NET_WM_STATE"),
+                          const_cast<char*>("_NET_WM_STATE_ABOVE"),
+                          const_cast<char*>("_NET_WM_WINDOW_TYPE"),
+                          const_cast<char*>("_NET_WM_WINDOW_TYPE_DIALOG"),
+                          const_cast<char*>("_NET_SUPPORTED"),
+                          const_cast<char*>("_NET_SUPPORTING_WM_CHECK")};
   Atom a[std::size(names)];
   XInternAtoms(display, names, static_cast<int>(std::size(names)), False, a);
-  return {a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11], a[12], a[13]};
+  return {a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11], a[12]};
 }
 
 static void setCardinals(Display* display, Window window, Atom property, Atom type,
@@ -59,11 +64,11 @@ void describeWindow(Display* display, Window window, const Atoms& atoms, std::st
 
   const long pid[1] = {static_cast<long>(getpid())};
   setCardinals(display, window, atoms.netWmPid, XA_CARDINAL, pid);
-  if (!takesFocus) {
-    // A user time of 0 tells the window manager not to focus the window when it maps.
-    const long userTime[1] = {0};
-    setCardinals(display, window, atoms.netWmUserTime, XA_CARDINAL, userTime);
-  } else {
+  // No _NET_WM_USER_TIME on the launcher: refusing the focus in the hints above is what keeps
+  // it unfocused everywhere. A user time of 0 would also say "mapped without the user asking",
+  // and mutter then stacks the window below the focused one and marks it demands-attention
+  // where it overlaps that window; GNOME Shell turns the mark into an "is ready" banner.
+  if (takesFocus) {
     const long type[1] = {static_cast<long>(atoms.netWmWindowTypeDialog)};
     setCardinals(display, window, atoms.netWmWindowType, XA_ATOM, type);
   }

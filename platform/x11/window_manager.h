@@ -15,8 +15,8 @@ namespace platform::x11 {
 
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, motifWmHints, utf8String, netWmName, netWmIcon, netWmPid,
-      netWmUserTime, netWmState, netWmStateAbove, netWmWindowType, netWmWindowTypeDialog,
-      netSupported, netSupportingWmCheck;
+      netWmState, netWmStateAbove, netWmWindowType, netWmWindowTypeDialog, netSupported,
+      netSupportingWmCheck;
   static Atoms intern(Display* display);  // one round trip for all of them
 };
 

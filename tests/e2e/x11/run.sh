@@ -128,7 +128,7 @@ hints_are_right() {
   local p; p=$(xprop -id "$WIN")
   grep -q '_NET_WM_STATE(ATOM) = .*_NET_WM_STATE_ABOVE' <<<"$p" &&
     grep -q 'Client accepts input or input focus: False' <<<"$p" &&
-    grep -q '_NET_WM_USER_TIME(CARDINAL) = 0' <<<"$p" &&
+    ! grep -q '_NET_WM_USER_TIME' <<<"$p" &&
     grep -q '_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x2, 0x0' <<<"$p" &&
     grep -q 'WM_CLASS(STRING) = "loma", "LOMA"' <<<"$p" &&
     grep -q '_NET_WM_NAME(UTF8_STRING) = "LOMA"' <<<"$p" &&
