@@ -1,6 +1,6 @@
 /* The floor of the start-up bench: the least a program can do to show loma's window. It maps a
  * 571x253 window where loma puts it with the same properties and hints as loma's
- * (name, class, no focus, no decorations, pid, user time 0, fixed size, above, a 32x32 icon),
+ * (name, class, no focus, no decorations, pid, fixed size, above, a 32x32 icon),
  * puts one full frame of pixels into it when it is exposed, and then, like loma, updates a
  * small area on a schedule of one tick a second from the window's creation, ending one tick
  * after the tenth. Plain Xlib, no toolkit, nothing decoded or shaped: what no program built on
@@ -45,12 +45,11 @@ int main(void) {
   Window root = RootWindow(d, screen);
   int x = (DisplayWidth(d, screen) - kWidth) / 2, y = 7; /* where loma puts it */
 
-  static char* names[] = {"WM_PROTOCOLS",       "WM_DELETE_WINDOW",  "_MOTIF_WM_HINTS",
-                          "UTF8_STRING",        "_NET_WM_NAME",      "_NET_WM_ICON",
-                          "_NET_WM_PID",        "_NET_WM_USER_TIME", "_NET_WM_STATE",
-                          "_NET_WM_STATE_ABOVE"};
-  Atom a[10];
-  XInternAtoms(d, names, 10, False, a);
+  static char* names[] = {"WM_PROTOCOLS", "WM_DELETE_WINDOW", "_MOTIF_WM_HINTS",
+                          "UTF8_STRING",  "_NET_WM_NAME",     "_NET_WM_ICON",
+                          "_NET_WM_PID",  "_NET_WM_STATE",    "_NET_WM_STATE_ABOVE"};
+  Atom a[9];
+  XInternAtoms(d, names, 9, False, a);
 
   XSetWindowAttributes attributes;
   memset(&attributes, 0, sizeof attributes);
@@ -72,9 +71,8 @@ int main(void) {
   XSetWMProtocols(d, w, &a[1], 1);
   const long motif[5] = {2, 0, 0, 0, 0};
   set_cardinals(d, w, a[2], a[2], motif, 5);
-  const long pid = getpid(), user_time = 0;
+  const long pid = getpid();
   set_cardinals(d, w, a[6], XA_CARDINAL, &pid, 1);
-  set_cardinals(d, w, a[7], XA_CARDINAL, &user_time, 1);
   XSizeHints size;
   memset(&size, 0, sizeof size);
   size.flags = USPosition | PPosition | PSize | PMinSize | PMaxSize;
@@ -85,8 +83,8 @@ int main(void) {
   long icon[2 + 32 * 32] = {32, 32};
   for (int i = 0; i < 32 * 32; ++i) icon[2 + i] = (long)0xFF3060C0u;
   set_cardinals(d, w, a[5], XA_CARDINAL, icon, 2 + 32 * 32);
-  const long above = (long)a[9];
-  set_cardinals(d, w, a[8], XA_ATOM, &above, 1);
+  const long above = (long)a[8];
+  set_cardinals(d, w, a[7], XA_ATOM, &above, 1);
   XFlush(d);
   int64_t created = now_ms();
 
