@@ -2,9 +2,9 @@
 #pragma once
 
 #include <poll.h>
-#include <time.h>
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <vector>
 
