@@ -12,6 +12,7 @@
 
 #include "platform/posix/file_lookup.h"
 #include "platform/posix/process_start.h"
+#include "platform/posix/start_watch.h"
 #include "platform/wayland/connection.h"
 #include "platform/wayland/pointer_input.h"
 #include "platform/wayland/shm_buffers.h"
@@ -23,10 +24,6 @@
 
 namespace platform::wayland {
 namespace {
-
-std::int64_t monotonicMs() {
-  return posix::monotonicNs() / 1'000'000;
-}
 
 void onConfigure(void* data, zwlr_layer_surface_v1*, std::uint32_t serial, std::uint32_t,
                  std::uint32_t) {
@@ -97,7 +94,7 @@ void Host::attach(forms::Form& form) {
   painter_ = std::make_unique<x11::CairoPainter>(1, 1);
   stale_ = {0, 0, placed_.drawnWidth, placed_.drawnHeight};
   wl_display_flush(wl_->display);
-  if (timer_) schedule_.emplace(monotonicMs(), timer_->interval());
+  if (timer_) ticks_.emplace(*timer_);
   form.attach(this);
 }
 
@@ -210,12 +207,13 @@ int Host::run() {
   for (;;) {
     if (wl_display_dispatch_pending(wl_->display) < 0) lost();
     followScale();
-    deliverDueTicks();
+    if (ticks_ && ticks_->deliverDue()) counting_ = true;
     // What a screen reader's call posted (a click that may end the program) waits until GLib
     // has sent the call's reply.
     if (!a11y_ || a11y_->idle()) form_->runPosted();
     if (a11y_) a11y_->reportNameChanges();
     paint();
+    if (configured_ && unshown_.empty()) counting_ = true;
     if (!a11yAsked_ && configured_ && unshown_.empty()) offerToScreenReaders();
     waitForEvents();
   }
@@ -226,13 +224,6 @@ void Host::lost() {
   std::fprintf(stderr, "loma: the connection to the Wayland compositor ended (error %d)\n",
                wl_display_get_error(wl_->display));
   std::exit(EXIT_FAILURE);
-}
-
-void Host::deliverDueTicks() {
-  while (schedule_ && timer_->enabled() && schedule_->due(monotonicMs())) {
-    schedule_->advance();
-    if (timer_->onTimer) timer_->onTimer(*timer_);
-  }
 }
 
 void Host::paint() {
@@ -261,12 +252,15 @@ void Host::waitForEvents() {
   while (wl_display_prepare_read(wl_->display) != 0) wl_display_dispatch_pending(wl_->display);
   wl_display_flush(wl_->display);
   std::optional<std::int64_t> deadline;
-  if (schedule_ && timer_->enabled()) deadline = schedule_->nextDue() * 1'000'000;
+  if (ticks_) deadline = ticks_->nextDueNs();
   std::vector<pollfd> fds{{wl_display_get_fd(wl_->display), POLLIN, 0}};
+  // A started program that failed later is told once the countdown shows, as on X11.
+  if (int failures = posix::laterFailureDescriptor(); failures >= 0 && counting_)
+    fds.push_back({failures, POLLIN, 0});
   if (a11y_) {
     std::int64_t glibMs = a11y_->prepare(fds);
     if (glibMs >= 0) {
-      std::int64_t glibDue = posix::monotonicNs() + glibMs * 1'000'000;
+      std::int64_t glibDue = posix::tickClockNs() + glibMs * 1'000'000;
       deadline = deadline ? std::min(*deadline, glibDue) : glibDue;
     }
   }
@@ -278,6 +272,14 @@ void Host::waitForEvents() {
   }
   if (fds[0].revents & (POLLHUP | POLLERR)) lost();
   if (a11y_) a11y_->dispatch(fds);
+  if (counting_) onLaterStartFailure();
+}
+
+// The start of the found program failed after it had returned: reported as the start's own
+// error would have been, though the countdown has begun.
+void Host::onLaterStartFailure() {
+  if (std::optional<int> code = posix::takeLaterFailure())
+    reportUnhandled(laterStartFailure(*code));
 }
 
 // Once the first frame is committed: when the session's accessibility is on, the window is

@@ -5,9 +5,10 @@
 // margins from the form's Left and Top, no keyboard focus ever, no exclusive zone; drawn by
 // the Cairo painter at the output's integer scale into shared-memory buffers; the screen width
 // of that output; SetWindowPos as showing the surface; the event loop (the pointer's buttons
-// through the forms runtime, the timer on its absolute schedule, GLib's turn for the
+// through the forms runtime, the timer on its absolute schedule in boot time, GLib's turn for the
 // accessibility bridge); Terminate as an immediate exit; the unhandled-error message on stderr
-// and, where an X display (XWayland) is there, in the X11 host's message window.
+// and, where an X display (XWayland) is there, in the X11 host's message window, also for a
+// started program's start that failed after it had returned.
 // File lookup and program start are platform/posix's. Chosen over the X11 host only when the
 // compositor that WAYLAND_DISPLAY names has layer-shell and LOMA_WAYLAND is not 0.
 #pragma once
@@ -16,9 +17,9 @@
 #include <memory>
 #include <optional>
 
-#include "forms/tick_schedule.h"
 #include "platform/api.h"
 #include "platform/posix/deadline_wait.h"
+#include "platform/posix/timer_ticks.h"
 #include "platform/wayland/layer_placement.h"
 
 struct wl_surface;
@@ -80,7 +81,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   void followScale();
   void onButton(bool pressed, forms::MouseButton button, double x, double y);
   [[noreturn]] void lost();
-  void deliverDueTicks();
+  void onLaterStartFailure();
   void paint();
   void waitForEvents();
   void offerToScreenReaders();
@@ -96,7 +97,7 @@ class Host : public platform::Host, private forms::NativeWindow {
 
   forms::Form* form_ = nullptr;
   forms::Timer* timer_ = nullptr;
-  std::optional<forms::TickSchedule> schedule_;
+  std::optional<posix::TimerTicks> ticks_;
   posix::DeadlineWait wait_;
 
   std::unique_ptr<x11::CairoPainter> painter_;
@@ -105,6 +106,7 @@ class Host : public platform::Host, private forms::NativeWindow {
 
   std::unique_ptr<x11::AccessibilityBridge> a11y_;  // only when the session wants it
   bool a11yAsked_ = false;
+  bool counting_ = false;  // the first frame is on the screen, or a tick has come
 };
 
 }  // namespace platform::wayland
