@@ -33,6 +33,10 @@ class Form : public Container {
   // An element of a control array, or a single control (no index). Missing: error 340.
   Control& element(const std::string& name, std::int16_t index) const;
   bool hasElement(const std::string& name, std::int16_t index) const;
+  // The control of that name that belongs to no array, as kind T. Missing: error 340; of
+  // another kind: error 13.
+  template <class T>
+  T& single(const std::string& name) const;
   // Loads a new element as a copy of the array's lowest element, hidden; existing: error 360.
   Control& loadElement(const std::string& name, std::int16_t index);
   const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
@@ -59,7 +63,6 @@ class Form : public Container {
 
   bool visible() const { return visible_; }
   void show();
-  void hide();
 
   const std::u16string& caption() const { return caption_; }
   void setCaption(std::u16string v) { caption_ = std::move(v); }
@@ -122,13 +125,27 @@ class Form : public Container {
   std::vector<const Control*> renamed_;
 };
 
+// `control` as kind T: a wrong kind is a type mismatch (error 13), never undefined behaviour.
+template <class T>
+T& as(Control& control) {
+  if (auto* typed = dynamic_cast<T*>(&control)) return *typed;
+  throw err::typeMismatch();
+}
+
+template <class T>
+T& Form::single(const std::string& name) const {
+  for (const auto& c : controls_)
+    if (c->name() == name && !c->index()) return as<T>(*c);
+  throw err::elementDoesNotExist(0);
+}
+
 // A control array: elements of one kind under one name, told apart by a 16-bit index.
 template <class T>
 class ControlArray {
  public:
   ControlArray(Form& form, std::string name) : form_(&form), name_(std::move(name)) {}
-  T& operator()(std::int16_t index) const { return static_cast<T&>(form_->element(name_, index)); }
-  T& load(std::int16_t index) { return static_cast<T&>(form_->loadElement(name_, index)); }
+  T& operator()(std::int16_t index) const { return as<T>(form_->element(name_, index)); }
+  T& load(std::int16_t index) { return as<T>(form_->loadElement(name_, index)); }
   bool exists(std::int16_t index) const { return form_->hasElement(name_, index); }
   const std::string& name() const { return name_; }
 
