@@ -230,11 +230,6 @@ class Container {
 class PictureBox : public Control, public Container {
  public:
   using Control::Control;
-  Colour backColour() const { return backColour_; }
-  void setBackColour(Colour v) {
-    backColour_ = v;
-    invalidate();
-  }
   BorderStyle borderStyle() const { return borderStyle_; }
   void setBorderStyle(BorderStyle v) {
     borderStyle_ = v;
@@ -249,7 +244,6 @@ class PictureBox : public Control, public Container {
   std::unique_ptr<Control> cloneAs(std::int16_t index) const override;
 
  private:
-  Colour backColour_ = kButtonFace;
   BorderStyle borderStyle_ = BorderStyle::FixedSingle;
 };
 

@@ -30,6 +30,7 @@ RuntimeError invalidProcedureCall();          // 5
 RuntimeError overflow();                      // 6
 RuntimeError outOfMemory();                   // 7
 RuntimeError typeMismatch();                  // 13
+RuntimeError internalError();                 // 51
 RuntimeError fileNotFound();                  // 53
 RuntimeError deviceIoError();                 // 57
 RuntimeError tooManyFiles();                  // 67
@@ -37,6 +38,7 @@ RuntimeError permissionDenied();              // 70
 RuntimeError elementDoesNotExist(int index);  // 340
 RuntimeError objectAlreadyLoaded();           // 360
 RuntimeError invalidPropertyValue();          // 380
+RuntimeError invalidPicture();                // 481
 }  // namespace err
 
 // Runs each statement in turn; one that raises a RuntimeError is skipped and the next one runs,
