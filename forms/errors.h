@@ -3,6 +3,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace forms {
 
@@ -10,11 +11,11 @@ namespace forms {
 // (copy-on-write) string implementation into every program that raises an error.
 class RuntimeError : public std::exception {
  public:
-  RuntimeError(int number, const std::string& description)
-      : description_(description), number_(number) {}
-  int number() const { return number_; }
-  std::string description() const { return description_; }
-  const char* what() const noexcept override { return description_.c_str(); }
+  RuntimeError(int number, std::string description)
+      : description_(std::move(description)), number_(number) {}
+  [[nodiscard]] int number() const { return number_; }
+  [[nodiscard]] std::string description() const { return description_; }
+  [[nodiscard]] const char* what() const noexcept override { return description_.c_str(); }
 
  private:
   std::string description_;

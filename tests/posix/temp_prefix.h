@@ -3,7 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
+#include <cstdlib>
 
 #include <chrono>
 #include <filesystem>
@@ -34,7 +34,7 @@ class TempPrefix : public ::testing::Test {
     fs::remove_all(root_);
   }
 
-  fs::path programFolder() const { return root_ / "drive_c" / "ORNPrg" / "ZAVRO_Fi"; }
+  [[nodiscard]] fs::path programFolder() const { return root_ / "drive_c" / "ORNPrg" / "ZAVRO_Fi"; }
 
   static void write(const fs::path& path, const std::string& bytes,
                     fs::perms mode = fs::perms(0644)) {
