@@ -201,7 +201,7 @@ PixelRect PictureBox::clientPixels() const {
 
 void PictureBox::paint(Painter& painter) const {
   PixelRect r = pixelBounds();
-  painter.fill(r, backColour_);
+  painter.fill(r, kButtonFace);  // no picture box of ours is given another colour
   if (borderStyle_ == BorderStyle::FixedSingle) painter.frame(r, kWindowText);
   paintChildren(painter);
 }
@@ -209,7 +209,6 @@ void PictureBox::paint(Painter& painter) const {
 std::unique_ptr<Control> PictureBox::cloneAs(std::int16_t index) const {
   auto copy = std::make_unique<PictureBox>(name(), index);
   copyCommonTo(*copy);
-  copy->backColour_ = backColour_;
   copy->borderStyle_ = borderStyle_;
   return copy;
 }

@@ -46,39 +46,39 @@ class Control {
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
 
-  const std::string& name() const { return name_; }
-  std::optional<std::int16_t> index() const { return index_; }
-  Container* container() const { return container_; }
-  Form* form() const;
+  [[nodiscard]] const std::string& name() const { return name_; }
+  [[nodiscard]] std::optional<std::int16_t> index() const { return index_; }
+  [[nodiscard]] Container* container() const { return container_; }
+  [[nodiscard]] Form* form() const;
 
-  Twips left() const { return left_; }
-  Twips top() const { return top_; }
-  Twips width() const { return width_; }
-  Twips height() const { return height_; }
+  [[nodiscard]] Twips left() const { return left_; }
+  [[nodiscard]] Twips top() const { return top_; }
+  [[nodiscard]] Twips width() const { return width_; }
+  [[nodiscard]] Twips height() const { return height_; }
   void setLeft(Twips v) { move(v, top_, width_, height_); }
   void setTop(Twips v) { move(left_, v, width_, height_); }
   void setWidth(Twips v) { move(left_, top_, v, height_); }
   void setHeight(Twips v) { move(left_, top_, width_, v); }
   void move(Twips left, Twips top, Twips width, Twips height);
 
-  bool visible() const { return visible_; }
+  [[nodiscard]] bool visible() const { return visible_; }
   void setVisible(bool v);
-  bool enabled() const { return enabled_; }
+  [[nodiscard]] bool enabled() const { return enabled_; }
   void setEnabled(bool v) { enabled_ = v; }
-  const std::u16string& tag() const { return tag_; }
+  [[nodiscard]] const std::u16string& tag() const { return tag_; }
   void setTag(std::u16string v) { tag_ = std::move(v); }
-  const AccessibleInfo& accessible() const { return accessible_; }
+  [[nodiscard]] const AccessibleInfo& accessible() const { return accessible_; }
   void setAccessible(AccessibleInfo v) { accessible_ = std::move(v); }
 
   // ZOrder 0: to the front of its container's stacking order.
   void bringToFront();
 
   // The rectangle in the form's client pixels, at the form's density.
-  PixelRect pixelBounds() const;
+  [[nodiscard]] PixelRect pixelBounds() const;
   // The form's density; the design density while the control belongs to no form.
-  int dpi() const;
-  virtual bool windowless() const { return true; }
-  virtual bool receivesMouse() const { return true; }
+  [[nodiscard]] int dpi() const;
+  [[nodiscard]] virtual bool windowless() const { return true; }
+  [[nodiscard]] virtual bool receivesMouse() const { return true; }
   virtual void paint(Painter& painter) const = 0;
 
   MouseHandler onMouseDown, onMouseUp;
@@ -87,7 +87,7 @@ class Control {
  protected:
   friend class Container;
   friend class Form;
-  virtual std::unique_ptr<Control> cloneAs(std::int16_t index) const = 0;
+  [[nodiscard]] virtual std::unique_ptr<Control> cloneAs(std::int16_t index) const = 0;
   void copyCommonTo(Control& other) const;
   void invalidate() const;
 
@@ -106,38 +106,38 @@ class Label : public Control {
   using Control::Control;
   enum class BackStyle { Transparent = 0, Opaque = 1 };
 
-  const std::u16string& caption() const { return caption_; }
+  [[nodiscard]] const std::u16string& caption() const { return caption_; }
   void setCaption(std::u16string v);
-  Colour foreColour() const { return foreColour_; }
+  [[nodiscard]] Colour foreColour() const { return foreColour_; }
   void setForeColour(Colour v) {
     foreColour_ = v;
     invalidate();
   }
-  Colour backColour() const { return backColour_; }
+  [[nodiscard]] Colour backColour() const { return backColour_; }
   void setBackColour(Colour v) {
     backColour_ = v;
     invalidate();
   }
-  BackStyle backStyle() const { return backStyle_; }
+  [[nodiscard]] BackStyle backStyle() const { return backStyle_; }
   void setBackStyle(BackStyle v) {
     backStyle_ = v;
     invalidate();
   }
-  BorderStyle borderStyle() const { return borderStyle_; }
+  [[nodiscard]] BorderStyle borderStyle() const { return borderStyle_; }
   void setBorderStyle(BorderStyle v) {
     borderStyle_ = v;
     invalidate();
   }
-  Alignment alignment() const { return alignment_; }
+  [[nodiscard]] Alignment alignment() const { return alignment_; }
   void setAlignment(Alignment v) {
     alignment_ = v;
     invalidate();
   }
-  const Font& font() const { return font_; }
+  [[nodiscard]] const Font& font() const { return font_; }
   void setFont(Font v);
-  bool autoSize() const { return autoSize_; }
+  [[nodiscard]] bool autoSize() const { return autoSize_; }
   void setAutoSize(bool v);
-  int tabIndex() const { return tabIndex_; }
+  [[nodiscard]] int tabIndex() const { return tabIndex_; }
   void setTabIndex(int v) { tabIndex_ = v; }
 
   // Auto-size: the extent of the caption in the font, with Left and Top kept.
@@ -145,7 +145,7 @@ class Label : public Control {
   void paint(Painter& painter) const override;
 
  protected:
-  std::unique_ptr<Control> cloneAs(std::int16_t index) const override;
+  [[nodiscard]] std::unique_ptr<Control> cloneAs(std::int16_t index) const override;
 
  private:
   std::u16string caption_;
@@ -161,17 +161,17 @@ class Label : public Control {
 class Image : public Control {
  public:
   using Control::Control;
-  const PictureRef& picture() const { return picture_; }
+  [[nodiscard]] const PictureRef& picture() const { return picture_; }
   void setPicture(PictureRef v) {
     picture_ = std::move(v);
     invalidate();
   }
-  bool stretch() const { return stretch_; }
+  [[nodiscard]] bool stretch() const { return stretch_; }
   void setStretch(bool v) {
     stretch_ = v;
     invalidate();
   }
-  BorderStyle borderStyle() const { return borderStyle_; }
+  [[nodiscard]] BorderStyle borderStyle() const { return borderStyle_; }
   void setBorderStyle(BorderStyle v) {
     borderStyle_ = v;
     invalidate();
@@ -179,7 +179,7 @@ class Image : public Control {
   void paint(Painter& painter) const override;
 
  protected:
-  std::unique_ptr<Control> cloneAs(std::int16_t index) const override;
+  [[nodiscard]] std::unique_ptr<Control> cloneAs(std::int16_t index) const override;
 
  private:
   PictureRef picture_;
@@ -190,14 +190,14 @@ class Image : public Control {
 class Timer : public Control {
  public:
   using Control::Control;
-  int interval() const { return interval_; }
+  [[nodiscard]] int interval() const { return interval_; }
   void setInterval(int ms) { interval_ = ms; }
-  bool receivesMouse() const override { return false; }
+  [[nodiscard]] bool receivesMouse() const override { return false; }
   void paint(Painter&) const override {}
   std::function<void(Timer&)> onTimer;
 
  protected:
-  std::unique_ptr<Control> cloneAs(std::int16_t index) const override;
+  [[nodiscard]] std::unique_ptr<Control> cloneAs(std::int16_t index) const override;
 
  private:
   int interval_ = 0;
@@ -207,9 +207,9 @@ class Timer : public Control {
 class Container {
  public:
   virtual ~Container() = default;
-  const std::vector<Control*>& stacking() const { return stacking_; }
+  [[nodiscard]] const std::vector<Control*>& stacking() const { return stacking_; }
   // The client-area origin of this container in form pixels.
-  virtual PixelRect clientPixels() const = 0;
+  [[nodiscard]] virtual PixelRect clientPixels() const = 0;
   virtual Form* owningForm() = 0;
 
  protected:
@@ -230,26 +230,20 @@ class Container {
 class PictureBox : public Control, public Container {
  public:
   using Control::Control;
-  Colour backColour() const { return backColour_; }
-  void setBackColour(Colour v) {
-    backColour_ = v;
-    invalidate();
-  }
-  BorderStyle borderStyle() const { return borderStyle_; }
+  [[nodiscard]] BorderStyle borderStyle() const { return borderStyle_; }
   void setBorderStyle(BorderStyle v) {
     borderStyle_ = v;
     invalidate();
   }
-  bool windowless() const override { return false; }
-  PixelRect clientPixels() const override;
+  [[nodiscard]] bool windowless() const override { return false; }
+  [[nodiscard]] PixelRect clientPixels() const override;
   Form* owningForm() override { return form(); }
   void paint(Painter& painter) const override;
 
  protected:
-  std::unique_ptr<Control> cloneAs(std::int16_t index) const override;
+  [[nodiscard]] std::unique_ptr<Control> cloneAs(std::int16_t index) const override;
 
  private:
-  Colour backColour_ = kButtonFace;
   BorderStyle borderStyle_ = BorderStyle::FixedSingle;
 };
 

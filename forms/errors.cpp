@@ -14,6 +14,9 @@ RuntimeError outOfMemory() {
 RuntimeError typeMismatch() {
   return {13, "Type mismatch"};
 }
+RuntimeError internalError() {
+  return {51, "Internal error"};
+}
 RuntimeError fileNotFound() {
   return {53, "File not found"};
 }
@@ -34,6 +37,9 @@ RuntimeError objectAlreadyLoaded() {
 }
 RuntimeError invalidPropertyValue() {
   return {380, "Invalid property value"};
+}
+RuntimeError invalidPicture() {
+  return {481, "Invalid picture"};
 }
 
 }  // namespace forms::err

@@ -3,6 +3,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace forms {
 
@@ -10,11 +11,11 @@ namespace forms {
 // (copy-on-write) string implementation into every program that raises an error.
 class RuntimeError : public std::exception {
  public:
-  RuntimeError(int number, const std::string& description)
-      : description_(description), number_(number) {}
-  int number() const { return number_; }
-  std::string description() const { return description_; }
-  const char* what() const noexcept override { return description_.c_str(); }
+  RuntimeError(int number, std::string description)
+      : description_(std::move(description)), number_(number) {}
+  [[nodiscard]] int number() const { return number_; }
+  [[nodiscard]] std::string description() const { return description_; }
+  [[nodiscard]] const char* what() const noexcept override { return description_.c_str(); }
 
  private:
   std::string description_;
@@ -30,6 +31,7 @@ RuntimeError invalidProcedureCall();          // 5
 RuntimeError overflow();                      // 6
 RuntimeError outOfMemory();                   // 7
 RuntimeError typeMismatch();                  // 13
+RuntimeError internalError();                 // 51
 RuntimeError fileNotFound();                  // 53
 RuntimeError deviceIoError();                 // 57
 RuntimeError tooManyFiles();                  // 67
@@ -37,6 +39,7 @@ RuntimeError permissionDenied();              // 70
 RuntimeError elementDoesNotExist(int index);  // 340
 RuntimeError objectAlreadyLoaded();           // 360
 RuntimeError invalidPropertyValue();          // 380
+RuntimeError invalidPicture();                // 481
 }  // namespace err
 
 // Runs each statement in turn; one that raises a RuntimeError is skipped and the next one runs,

@@ -95,11 +95,6 @@ void Form::show() {
   if (native_) native_->applyVisible(true);
 }
 
-void Form::hide() {
-  visible_ = false;
-  if (native_) native_->applyVisible(false);
-}
-
 void Form::setPicture(PictureRef v) {
   picture_ = std::move(v);
   invalidate(clientPixels());

@@ -31,52 +31,55 @@ class Form : public Container {
   }
 
   // An element of a control array, or a single control (no index). Missing: error 340.
-  Control& element(const std::string& name, std::int16_t index) const;
-  bool hasElement(const std::string& name, std::int16_t index) const;
+  [[nodiscard]] Control& element(const std::string& name, std::int16_t index) const;
+  [[nodiscard]] bool hasElement(const std::string& name, std::int16_t index) const;
+  // The control of that name that belongs to no array, as kind T. Missing: error 340; of
+  // another kind: error 13.
+  template <class T>
+  T& single(const std::string& name) const;
   // Loads a new element as a copy of the array's lowest element, hidden; existing: error 360.
   Control& loadElement(const std::string& name, std::int16_t index);
-  const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
+  [[nodiscard]] const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
   // The first timer on the form, or none: the one whose ticks a host schedules.
-  Timer* timer() const;
+  [[nodiscard]] Timer* timer() const;
 
   // Geometry of the window on the screen in twips; each setter applies it to the native window.
-  Twips left() const { return left_; }
-  Twips top() const { return top_; }
-  Twips width() const { return width_; }
-  Twips height() const { return height_; }
+  [[nodiscard]] Twips left() const { return left_; }
+  [[nodiscard]] Twips top() const { return top_; }
+  [[nodiscard]] Twips width() const { return width_; }
+  [[nodiscard]] Twips height() const { return height_; }
   void setLeft(Twips v);
   void setTop(Twips v);
   void setWidth(Twips v);
   void setHeight(Twips v);
-  PixelRect screenPixels() const;
-  PixelRect clientPixels() const override;
+  [[nodiscard]] PixelRect screenPixels() const;
+  [[nodiscard]] PixelRect clientPixels() const override;
 
   // The density of the screen the form is shown on, given by its host (96 until then). Every
   // twip becomes pixels at this density; a change lays the window out again from its twips.
-  int dpi() const { return dpi_; }
+  [[nodiscard]] int dpi() const { return dpi_; }
   void setDpi(int dpi);
   Form* owningForm() override { return this; }
 
-  bool visible() const { return visible_; }
+  [[nodiscard]] bool visible() const { return visible_; }
   void show();
-  void hide();
 
-  const std::u16string& caption() const { return caption_; }
+  [[nodiscard]] const std::u16string& caption() const { return caption_; }
   void setCaption(std::u16string v) { caption_ = std::move(v); }
-  const PictureRef& picture() const { return picture_; }
+  [[nodiscard]] const PictureRef& picture() const { return picture_; }
   void setPicture(PictureRef v);
-  const PictureRef& icon() const { return icon_; }
+  [[nodiscard]] const PictureRef& icon() const { return icon_; }
   void setIcon(PictureRef v) { icon_ = std::move(v); }
-  Colour backColour() const { return backColour_; }
+  [[nodiscard]] Colour backColour() const { return backColour_; }
   void setBackColour(Colour v);
 
   // Binds the platform window; auto-sized labels measure their captions from now on.
   void attach(NativeWindow* window);
-  std::intptr_t hWnd() const { return native_ ? native_->handle() : 0; }
-  TextMeasurer* measurer() const { return native_ ? &native_->measurer() : nullptr; }
+  [[nodiscard]] std::intptr_t hWnd() const { return native_ ? native_->handle() : 0; }
+  [[nodiscard]] TextMeasurer* measurer() const { return native_ ? &native_->measurer() : nullptr; }
 
   // The frontmost visible control under a client point, or none (the form itself).
-  Control* hitTest(Twips x, Twips y) const;
+  [[nodiscard]] Control* hitTest(Twips x, Twips y) const;
   // The same search, for the frontmost control that `accepts` takes (one with a meaning for a
   // screen reader, say): those it passes over do not hide what lies behind them.
   Control* hitTest(Twips x, Twips y, const std::function<bool(const Control&)>& accepts) const;
@@ -84,7 +87,7 @@ class Form : public Container {
   // goes to that same control, and a left release over it is also a click.
   void mouseDown(MouseButton button, int shift, Twips x, Twips y);
   void mouseUp(MouseButton button, int shift, Twips x, Twips y);
-  Control* captured() const { return capture_; }
+  [[nodiscard]] Control* captured() const { return capture_; }
   // The window system took the mouse away while a button was held (a prompt, a secure desktop,
   // another window's activation): the release will never come. Each held button is released
   // where the pointer was last seen, as a release away from every control: the control that
@@ -110,8 +113,8 @@ class Form : public Container {
   void own(std::unique_ptr<Control> control, Container& parent);
   void applyBounds() const;
   void fitAutoSizedLabels() const;
-  MouseEvent eventFor(const Control& control, MouseButton button, int shift, Twips x,
-                      Twips y) const;
+  [[nodiscard]] MouseEvent eventFor(const Control& control, MouseButton button, int shift, Twips x,
+                                    Twips y) const;
 
   std::vector<std::unique_ptr<Control>> controls_;
   NativeWindow* native_ = nullptr;
@@ -128,15 +131,29 @@ class Form : public Container {
   std::vector<const Control*> renamed_;
 };
 
+// `control` as kind T: a wrong kind is a type mismatch (error 13), never undefined behaviour.
+template <class T>
+T& as(Control& control) {
+  if (auto* typed = dynamic_cast<T*>(&control)) return *typed;
+  throw err::typeMismatch();
+}
+
+template <class T>
+T& Form::single(const std::string& name) const {
+  for (const auto& c : controls_)
+    if (c->name() == name && !c->index()) return as<T>(*c);
+  throw err::elementDoesNotExist(0);
+}
+
 // A control array: elements of one kind under one name, told apart by a 16-bit index.
 template <class T>
 class ControlArray {
  public:
   ControlArray(Form& form, std::string name) : form_(&form), name_(std::move(name)) {}
-  T& operator()(std::int16_t index) const { return static_cast<T&>(form_->element(name_, index)); }
-  T& load(std::int16_t index) { return static_cast<T&>(form_->loadElement(name_, index)); }
-  bool exists(std::int16_t index) const { return form_->hasElement(name_, index); }
-  const std::string& name() const { return name_; }
+  T& operator()(std::int16_t index) const { return as<T>(form_->element(name_, index)); }
+  T& load(std::int16_t index) { return as<T>(form_->loadElement(name_, index)); }
+  [[nodiscard]] bool exists(std::int16_t index) const { return form_->hasElement(name_, index); }
+  [[nodiscard]] const std::string& name() const { return name_; }
 
  private:
   Form* form_;

@@ -17,7 +17,7 @@ class NativeWindow {
   // Part of the client area needs painting again.
   virtual void invalidate(const PixelRect& clientPixels) = 0;
   // The window system's handle (an HWND, an X window id).
-  virtual std::intptr_t handle() const = 0;
+  [[nodiscard]] virtual std::intptr_t handle() const = 0;
   virtual TextMeasurer& measurer() = 0;
   // The form has posted work (Form::post): the event loop should run it soon.
   virtual void workPosted() {}

@@ -17,7 +17,7 @@ struct Font {
   int charset = 0;
   // The em height in pixels, round(points * dpi / 72) with ties to even: 9.75 pt is 13 px at
   // 96 dpi and 20 px at 144 dpi, 36 pt is 48 px and 72 px.
-  int pixelSize(int dpi) const;
+  [[nodiscard]] int pixelSize(int dpi) const;
   bool operator==(const Font&) const = default;
 };
 
@@ -34,7 +34,7 @@ class TextMeasurer {
   // The extent of a caption on one line per line feed, without wrapping.
   virtual PixelSize measureText(std::u16string_view text, const Font& font) = 0;
   // The density that fonts are sized for; the form sets its own before it measures or paints.
-  int dpi() const { return dpi_; }
+  [[nodiscard]] int dpi() const { return dpi_; }
   void setDpi(int dpi) { dpi_ = dpi; }
 
  private:

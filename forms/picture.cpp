@@ -76,7 +76,7 @@ std::shared_ptr<const Picture> Picture::fromBytes(PictureKind kind,
   }
   if (!size || size->width > pointerToTwips(kMaxPicturePixels, kDesignDpi) ||
       size->height > pointerToTwips(kMaxPicturePixels, kDesignDpi))
-    throw RuntimeError(481, "Invalid picture");
+    throw err::invalidPicture();
   return std::shared_ptr<const Picture>(new Picture(kind, bytes, size->width, size->height));
 }
 

@@ -23,12 +23,12 @@ class Picture {
   static std::shared_ptr<const Picture> fromBytes(PictureKind kind,
                                                   std::span<const std::uint8_t> bytes);
 
-  PictureKind kind() const { return kind_; }
+  [[nodiscard]] PictureKind kind() const { return kind_; }
   // Natural size: pixels at 15 twips each for bitmaps and icons, the placeable header's
   // inches for a metafile.
-  Twips width() const { return width_; }
-  Twips height() const { return height_; }
-  std::span<const std::uint8_t> bytes() const { return bytes_; }
+  [[nodiscard]] Twips width() const { return width_; }
+  [[nodiscard]] Twips height() const { return height_; }
+  [[nodiscard]] std::span<const std::uint8_t> bytes() const { return bytes_; }
 
  private:
   Picture(PictureKind kind, std::span<const std::uint8_t> bytes, Twips width, Twips height)

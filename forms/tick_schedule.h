@@ -9,10 +9,10 @@ namespace forms {
 class TickSchedule {
  public:
   TickSchedule(std::int64_t startMs, int intervalMs) : start_(startMs), interval_(intervalMs) {}
-  std::int64_t nextDue() const { return start_ + (ticks_ + 1) * interval_; }
-  bool due(std::int64_t nowMs) const { return interval_ > 0 && nowMs >= nextDue(); }
+  [[nodiscard]] std::int64_t nextDue() const { return start_ + (ticks_ + 1) * interval_; }
+  [[nodiscard]] bool due(std::int64_t nowMs) const { return interval_ > 0 && nowMs >= nextDue(); }
   void advance() { ++ticks_; }
-  std::int64_t ticks() const { return ticks_; }
+  [[nodiscard]] std::int64_t ticks() const { return ticks_; }
 
  private:
   std::int64_t start_;

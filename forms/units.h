@@ -18,8 +18,8 @@ int clampDpi(int dpi);
 
 struct PixelRect {
   int x = 0, y = 0, width = 0, height = 0;
-  bool empty() const { return width <= 0 || height <= 0; }
-  bool contains(int px, int py) const {
+  [[nodiscard]] bool empty() const { return width <= 0 || height <= 0; }
+  [[nodiscard]] bool contains(int px, int py) const {
     return px >= x && py >= y && px < x + width && py < y + height;
   }
   bool operator==(const PixelRect&) const = default;

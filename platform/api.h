@@ -20,9 +20,9 @@ constexpr std::uint32_t kSwpShowWindow = 0x40;
 
 // File attribute mask of a lookup: 0 matches ordinary files only (read-only and archive too).
 constexpr int vbNormal = 0, vbReadOnly = 1, vbHidden = 2, vbSystem = 4, vbVolume = 8,
-              vbDirectory = 16, vbArchive = 32;
-// Window styles of a started program.
-constexpr int vbHide = 0, vbNormalFocus = 1, vbMinimizedFocus = 2;
+              vbDirectory = 16;
+// The window style the launcher starts its program with.
+constexpr int vbHide = 0;
 
 class Services {
  public:
@@ -71,11 +71,11 @@ void dispatch(Host& host, Handler&& handler) {
   } catch (const forms::RuntimeError& e) {
     host.reportUnhandled(e);
   } catch (const std::bad_alloc&) {
-    host.reportUnhandled(forms::RuntimeError(7, "Out of memory"));
+    host.reportUnhandled(forms::err::outOfMemory());
   } catch (const forms::Terminated&) {
     throw;  // the headless host's Terminate, on its way to the event pump
   } catch (...) {
-    host.reportUnhandled(forms::RuntimeError(51, "Internal error"));
+    host.reportUnhandled(forms::err::internalError());
   }
 }
 

@@ -158,15 +158,15 @@ TEST_F(LauncherViewTest, DefaultActionIsAClickRunFromTheEventLoop) {
   auto& label = frm().ComBT(0);
   label.onMouseDown = [&, inner = label.onMouseDown](forms::Control& c,
                                                      const forms::MouseEvent& e) {
-    seen.push_back(e.button == forms::MouseButton::Left ? "down" : "down?");
+    seen.emplace_back(e.button == forms::MouseButton::Left ? "down" : "down?");
     inner(c, e);
   };
   label.onMouseUp = [&, inner = label.onMouseUp](forms::Control& c, const forms::MouseEvent& e) {
-    seen.push_back("up");
+    seen.emplace_back("up");
     inner(c, e);
   };
   label.onClick = [&, inner = label.onClick](forms::Control& c) {
-    seen.push_back("click");
+    seen.emplace_back("click");
     inner(c);
   };
   auto node = button();

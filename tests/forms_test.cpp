@@ -155,10 +155,14 @@ struct SampleForm : ::testing::Test {
   }
 };
 
-TEST_F(SampleForm, ControlArraysRaiseOnMissingAndExistingElements) {
+TEST_F(SampleForm, ControlsAreFoundByNameAndKindOrRaise) {
   forms::ControlArray<forms::Label> btn(form, "Btn");
   EXPECT_EQ(&btn(0), &front);
   EXPECT_EQ(errorNumber([&] { btn(1); }), 340);
+  EXPECT_EQ(&form.single<forms::Image>("Back"), &back);
+  EXPECT_EQ(errorNumber([&] { form.single<forms::Image>("Btn"); }), 340);  // an array element
+  EXPECT_EQ(errorNumber([&] { form.single<forms::Label>("Back"); }), 13);
+  EXPECT_EQ(errorNumber([&] { forms::ControlArray<forms::Image>(form, "Btn")(0); }), 13);
   EXPECT_EQ(errorNumber([&] { btn.load(0); }), 360);
   front.setCaption(u"Go");
   auto& loaded = btn.load(1);

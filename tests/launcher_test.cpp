@@ -343,7 +343,7 @@ TEST_F(LauncherTest, FoldersHiddenAndSystemFilesAndMissingFoldersAreNotFound) {
 
 TEST_F(LauncherTest, ProgramThatCannotStartEndsTheLoadWithTheErrorReport) {
   host.drive.addFile(kPath);
-  host.shellFailure = forms::RuntimeError(5, "Invalid procedure call or argument");
+  host.shellFailure = forms::err::invalidProcedureCall();
   start();
   EXPECT_TRUE(host.ended());
   ASSERT_TRUE(host.unhandledError());

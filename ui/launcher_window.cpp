@@ -115,19 +115,14 @@ LOMA_Frm::LOMA_Frm() {
     }
   }
 
-  auto single = [this](std::string_view name) -> forms::Control& {
-    for (const auto& c : controls())
-      if (c->name() == name) return *c;
-    throw forms::err::elementDoesNotExist(0);
-  };
-  Timer1 = &static_cast<forms::Timer&>(single("Timer1"));
-  Picture1 = &static_cast<forms::PictureBox&>(single("Picture1"));
-  Label1 = &static_cast<forms::Label&>(single("Label1"));
-  MSg = &static_cast<forms::Label&>(single("MSg"));
-  Image2 = &static_cast<forms::Image&>(single("Image2"));
-  ShowEndTime = &static_cast<forms::Label&>(single("ShowEndTime"));
-  Image3 = &static_cast<forms::Image&>(single("Image3"));
-  Image1 = &static_cast<forms::Image&>(single("Image1"));
+  Timer1 = &single<forms::Timer>("Timer1");
+  Picture1 = &single<forms::PictureBox>("Picture1");
+  Label1 = &single<forms::Label>("Label1");
+  MSg = &single<forms::Label>("MSg");
+  Image2 = &single<forms::Image>("Image2");
+  ShowEndTime = &single<forms::Label>("ShowEndTime");
+  Image3 = &single<forms::Image>("Image3");
+  Image1 = &single<forms::Image>("Image1");
 }
 
 }  // namespace ui

@@ -13,7 +13,7 @@ class FakeDrive {
   void addFile(std::u16string_view path, int attributes = 0);
   void addFolder(std::u16string_view path);
   // The bare name of the entry at a full path that the attribute mask admits, or "".
-  std::u16string dir(std::u16string_view path, int attributes) const;
+  [[nodiscard]] std::u16string dir(std::u16string_view path, int attributes) const;
 
  private:
   std::map<std::u16string, std::pair<std::u16string, int>> entries_;  // upper-case path

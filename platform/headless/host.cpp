@@ -83,7 +83,7 @@ const std::vector<PaintOp>& Host::paint() {
 }
 
 forms::Twips Host::screenWidth() {
-  if (screenWidthFails) throw forms::RuntimeError(5, "Invalid procedure call or argument");
+  if (screenWidthFails) throw forms::err::invalidProcedureCall();
   return screenWidthTwips;
 }
 

@@ -73,17 +73,21 @@ class Host : public platform::Host, private forms::NativeWindow {
   void runPosted();
 
   // How the program stands.
-  bool ended() const { return ended_; }
-  int exitCode() const { return exitCode_; }
-  const std::optional<forms::RuntimeError>& unhandledError() const { return unhandled_; }
-  const forms::PixelRect& nativeBounds() const { return bounds_; }
-  const std::vector<forms::PixelRect>& boundsHistory() const { return boundsHistory_; }
-  bool nativeVisible() const { return visible_; }
-  std::int64_t now() const { return now_; }
-  std::int64_t ticksDelivered() const { return schedule_ ? schedule_->ticks() : 0; }
+  [[nodiscard]] bool ended() const { return ended_; }
+  [[nodiscard]] int exitCode() const { return exitCode_; }
+  [[nodiscard]] const std::optional<forms::RuntimeError>& unhandledError() const {
+    return unhandled_;
+  }
+  [[nodiscard]] const forms::PixelRect& nativeBounds() const { return bounds_; }
+  [[nodiscard]] const std::vector<forms::PixelRect>& boundsHistory() const {
+    return boundsHistory_;
+  }
+  [[nodiscard]] bool nativeVisible() const { return visible_; }
+  [[nodiscard]] std::int64_t now() const { return now_; }
+  [[nodiscard]] std::int64_t ticksDelivered() const { return schedule_ ? schedule_->ticks() : 0; }
   RecordingPainter& painter() { return painter_; }
-  const std::vector<NameChange>& reportedNameChanges() const { return nameChanges_; }
-  int postedSignals() const { return postedSignals_; }
+  [[nodiscard]] const std::vector<NameChange>& reportedNameChanges() const { return nameChanges_; }
+  [[nodiscard]] int postedSignals() const { return postedSignals_; }
   // Paints the whole form onto the recording painter and returns what it drew.
   const std::vector<PaintOp>& paint();
 
@@ -104,7 +108,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   void applyBounds(const forms::PixelRect& screenPixels) override;
   void applyVisible(bool visible) override { visible_ = visible; }
   void invalidate(const forms::PixelRect&) override {}
-  std::intptr_t handle() const override { return kWindowHandle; }
+  [[nodiscard]] std::intptr_t handle() const override { return kWindowHandle; }
   forms::TextMeasurer& measurer() override { return painter_; }
   void workPosted() override { ++postedSignals_; }
   void reportNameChanges();

@@ -23,7 +23,7 @@ class Descriptor {
   Descriptor& operator=(const Descriptor&) = delete;
   ~Descriptor() { reset(); }
 
-  int get() const { return fd_; }
+  [[nodiscard]] int get() const { return fd_; }
   explicit operator bool() const { return fd_ >= 0; }
   void reset() {
     if (fd_ >= 0) close(fd_);

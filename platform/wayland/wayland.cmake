@@ -1,5 +1,5 @@
 # The Wayland host for compositors with layer-shell, linked into `loma` beside the X11 host.
-# Included from platform/x11/host.cmake, after the `loma` target exists.
+# Included from platform/x11/CMakeLists.txt, after the `loma` target exists.
 pkg_check_modules(LOMA_WAYLAND REQUIRED IMPORTED_TARGET wayland-client)
 pkg_get_variable(LOMA_WAYLAND_SCANNER wayland-scanner wayland_scanner)
 if(NOT LOMA_WAYLAND_SCANNER)
@@ -7,7 +7,7 @@ if(NOT LOMA_WAYLAND_SCANNER)
 endif()
 
 # Bindings generated from our description of the protocol (Debian 12 packages none).
-set(loma_layer_xml ${CMAKE_CURRENT_SOURCE_DIR}/platform/wayland/protocol/wlr-layer-shell-unstable-v1.xml)
+set(loma_layer_xml ${CMAKE_CURRENT_LIST_DIR}/protocol/wlr-layer-shell-unstable-v1.xml)
 set(loma_layer_dir ${CMAKE_BINARY_DIR}/wayland-protocols)
 set(loma_layer_header ${loma_layer_dir}/wlr-layer-shell-unstable-v1-client-protocol.h)
 set(loma_layer_code ${loma_layer_dir}/wlr-layer-shell-unstable-v1-protocol.c)
@@ -32,13 +32,14 @@ add_custom_command(OUTPUT ${loma_layer_header} ${loma_layer_code} ${loma_xdg_cod
   DEPENDS ${loma_layer_xml} ${loma_xdg_xml} VERBATIM)
 
 # Where the layer surface goes: no compositor needed, tested on its own.
-add_library(loma_wayland_placement STATIC platform/wayland/layer_placement.cpp)
+add_library(loma_wayland_placement STATIC ${CMAKE_CURRENT_LIST_DIR}/layer_placement.cpp)
 target_link_libraries(loma_wayland_placement PUBLIC loma_forms)
 
 enable_language(C)
 target_sources(loma PRIVATE
-  platform/wayland/host.cpp platform/wayland/connection.cpp platform/wayland/shm_buffers.cpp
-  platform/wayland/pointer_input.cpp platform/wayland/x11_message.cpp ${loma_layer_code} ${loma_xdg_code}
+  ${CMAKE_CURRENT_LIST_DIR}/host.cpp ${CMAKE_CURRENT_LIST_DIR}/connection.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/shm_buffers.cpp ${CMAKE_CURRENT_LIST_DIR}/pointer_input.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/x11_message.cpp ${loma_layer_code} ${loma_xdg_code}
   ${loma_output_code} ${loma_output_header})
 target_include_directories(loma PRIVATE ${loma_layer_dir})
 target_link_libraries(loma PRIVATE loma_wayland_placement PkgConfig::LOMA_WAYLAND)

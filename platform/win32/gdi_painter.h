@@ -43,7 +43,7 @@ class GdiPainter final : public forms::Painter {
 
  private:
   // Whether any of the rectangle lies inside the target's clip; drawing wholly outside is skipped.
-  bool visible(const forms::PixelRect& rect) const;
+  [[nodiscard]] bool visible(const forms::PixelRect& rect) const;
   HFONT fontFor(const forms::Font& font);
   IPicture* pictureFor(const forms::Picture& picture);
   // A bitmap picture resampled once to a size, so that a repaint of part of it copies the same

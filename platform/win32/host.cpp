@@ -109,7 +109,7 @@ void Host::attach(forms::Form& form) {
   // Created hidden; the window procedure learns its host from WM_NCCREATE.
   CreateWindowExW(0, kWindowClass, caption.c_str(), WS_POPUP, r.x, r.y, r.width, r.height, nullptr,
                   nullptr, instance_, this);
-  if (!hwnd_) throw forms::RuntimeError(7, "Out of memory");
+  if (!hwnd_) throw forms::err::outOfMemory();
   // The density of the monitor the window was created on; attaching lays the form out at it.
   form.setDpi(windowDpi(hwnd_));
   setIcons(form.dpi());

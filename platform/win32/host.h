@@ -53,7 +53,9 @@ class Host : public platform::Host, private forms::NativeWindow {
   void applyBounds(const forms::PixelRect& screenPixels) override;
   void applyVisible(bool visible) override;
   void invalidate(const forms::PixelRect& clientPixels) override;
-  std::intptr_t handle() const override { return reinterpret_cast<std::intptr_t>(hwnd_); }
+  [[nodiscard]] std::intptr_t handle() const override {
+    return reinterpret_cast<std::intptr_t>(hwnd_);
+  }
   forms::TextMeasurer& measurer() override { return painter_; }
   void workPosted() override;
 

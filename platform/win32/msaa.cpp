@@ -285,10 +285,10 @@ class AccessibleClient final : public IAccessible {
  private:
   ~AccessibleClient() = default;
 
-  bool isSelf(const VARIANT& child) const {
+  [[nodiscard]] bool isSelf(const VARIANT& child) const {
     return form_ && child.vt == VT_I4 && child.lVal == CHILDID_SELF;
   }
-  std::optional<forms::AccessibleNode> node(const VARIANT& child) const {
+  [[nodiscard]] std::optional<forms::AccessibleNode> node(const VARIANT& child) const {
     if (!form_ || child.vt != VT_I4 || child.lVal < 1) return std::nullopt;
     auto nodes = forms::accessibleNodes(*form_);
     if (child.lVal > static_cast<LONG>(nodes.size())) return std::nullopt;

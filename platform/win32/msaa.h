@@ -22,7 +22,7 @@ class AccessibilityServer {
   AccessibilityServer& operator=(const AccessibilityServer&) = delete;
 
   // WM_GETOBJECT: our object for the client area; other objects are the system's.
-  bool answers(LPARAM objectId) const;
+  [[nodiscard]] bool answers(LPARAM objectId) const;
   LRESULT getObject(HWND hwnd, WPARAM flags);
   // After a handler: the controls renamed by it, with the repaint. Needs no server.
   static void reportNameChanges(HWND hwnd, forms::Form& form);

@@ -8,7 +8,7 @@
 namespace __gnu_cxx {
 
 // Defined here, the runtime's own definition (and the demangler it needs) is not linked in.
-[[noreturn]] void __verbose_terminate_handler() {
+[[noreturn]] void __verbose_terminate_handler() {  // NOLINT(bugprone-reserved-identifier)
   std::abort();
 }
 

@@ -15,6 +15,8 @@ struct ContainerMisuse {};
 
 }  // namespace
 
+// The names are the C++ runtime's own: replacing them is the point.
+// NOLINTBEGIN(bugprone-reserved-identifier)
 namespace std {
 
 [[noreturn]] void __throw_bad_alloc() {
@@ -40,3 +42,4 @@ namespace std {
 }
 
 }  // namespace std
+// NOLINTEND(bugprone-reserved-identifier)

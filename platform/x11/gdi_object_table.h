@@ -29,9 +29,9 @@ class GdiObjectTable {
   // Frees a slot; one beyond the table is ignored.
   void remove(std::size_t slot);
   // The brush in a slot, or none when the slot holds no brush.
-  const MetafileBrush* brush(std::size_t slot) const;
-  std::size_t size() const { return size_; }
-  std::size_t used() const;
+  [[nodiscard]] const MetafileBrush* brush(std::size_t slot) const;
+  [[nodiscard]] std::size_t size() const { return size_; }
+  [[nodiscard]] std::size_t used() const;
 
  private:
   struct Slot {

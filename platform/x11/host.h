@@ -22,8 +22,9 @@
 #include "platform/posix/deadline_wait.h"
 #include "platform/posix/timer_ticks.h"
 
-struct _XDisplay;
-union _XEvent;
+// Xlib's own names for Display and XEvent: this header needs no Xlib.
+struct _XDisplay;  // NOLINT(bugprone-reserved-identifier)
+union _XEvent;     // NOLINT(bugprone-reserved-identifier)
 
 namespace platform::x11 {
 
@@ -60,7 +61,9 @@ class Host : public platform::Host, private forms::NativeWindow {
   void applyBounds(const forms::PixelRect& screenPixels) override;
   void applyVisible(bool visible) override;
   void invalidate(const forms::PixelRect& clientPixels) override;
-  std::intptr_t handle() const override { return static_cast<std::intptr_t>(window_); }
+  [[nodiscard]] std::intptr_t handle() const override {
+    return static_cast<std::intptr_t>(window_);
+  }
   forms::TextMeasurer& measurer() override;
 
   // One handler per kind of event.
@@ -76,7 +79,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   void onLaterStartFailure();
   void map();
   void offerToScreenReaders();
-  forms::PixelRect onMonitor(forms::PixelRect screenPixels) const;
+  [[nodiscard]] forms::PixelRect onMonitor(forms::PixelRect screenPixels) const;
 
   _XDisplay* display_ = nullptr;
   std::unique_ptr<Atoms> atoms_;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
+#include <cstdlib>
 
 #include <chrono>
 #include <filesystem>
@@ -42,7 +42,7 @@ class TempPrefix : public ::testing::Test {
     fs::remove_all(root_);
   }
 
-  fs::path programFolder() const { return root_ / "drive_c" / "ORNPrg" / "ZAVRO_Fi"; }
+  [[nodiscard]] fs::path programFolder() const { return root_ / "drive_c" / "ORNPrg" / "ZAVRO_Fi"; }
 
   static std::string read(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

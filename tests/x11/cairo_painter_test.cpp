@@ -19,7 +19,7 @@ constexpr forms::Colour kYellow = 0x00FFFF;
 
 struct Ink {
   int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;  // inclusive
-  bool any() const { return right >= 0; }
+  [[nodiscard]] bool any() const { return right >= 0; }
 };
 // Where the surface differs from a colour.
 Ink inkOn(cairo_surface_t* s, std::uint32_t background) {

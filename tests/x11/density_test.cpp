@@ -47,7 +47,7 @@ TEST(WindowIcon, ResampledForADenserScreenKeepsItsTransparencyAndColours) {
   // The corners keep their colour and opacity: the blue D at the top left, the red maker word
   // at the bottom left, clear at the top right.
   EXPECT_EQ(larger->pixels[0], 0xFF0000FFu);
-  EXPECT_EQ(larger->pixels[47 * 48], 0xFFFF0000u);
+  EXPECT_EQ(larger->pixels[std::size_t{47} * 48], 0xFFFF0000u);
   EXPECT_EQ(larger->pixels[47], 0u);
 }
 

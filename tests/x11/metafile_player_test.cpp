@@ -31,7 +31,7 @@ class Wmf {
   Wmf& brush(std::uint32_t colour, int style = 0) {
     return record(0x02FC, {style, int(colour & 0xFFFF), int(colour >> 16), 0});
   }
-  std::vector<std::uint8_t> bytes(int objects = 4) const {
+  [[nodiscard]] std::vector<std::uint8_t> bytes(int objects = 4) const {
     std::vector<std::uint8_t> out;
     auto put = [&](std::uint32_t v, int n) {
       for (int i = 0; i < n; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -190,7 +190,7 @@ TEST(MetafilePlayer, TruncatedFilesPlayWhatFitsAndNeverReadBeyond) {
 }
 
 TEST(MetafilePlayer, LengthsAndCountsBeyondTheRecordStopPlayback) {
-  auto check = [](Wmf wmf) {
+  auto check = [](const Wmf& wmf) {
     auto bytes = wmf.bytes();
     std::vector<std::uint8_t> exact(bytes.begin(), bytes.end());
     auto m = parseMetafile(exact);

@@ -129,7 +129,7 @@ TEST(IconDecoder, WindowIconShowsItsLettersOnATransparentGround) {
   ASSERT_TRUE(icon);
   ASSERT_EQ(icon->width, 32);
   ASSERT_EQ(icon->height, 32);
-  auto at = [&](int x, int y) { return icon->pixels[static_cast<std::size_t>(y * 32 + x)]; };
+  auto at = [&](int x, int y) { return icon->pixels[std::size_t{32} * y + x]; };
   EXPECT_EQ(at(0, 0), 0xFF0000FFu);   // the blue D fills the upper left
   EXPECT_EQ(at(0, 24), 0xFFFF0000u);  // the red maker word along the bottom
   EXPECT_EQ(at(31, 0), 0u);           // transparent beside the letters

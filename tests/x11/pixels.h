@@ -3,6 +3,7 @@
 
 #include <cairo.h>
 
+#include <cstddef>
 #include <cstdint>
 
 namespace x11test {
@@ -11,7 +12,7 @@ namespace x11test {
 inline std::uint32_t pixel(cairo_surface_t* s, int x, int y) {
   cairo_surface_flush(s);
   const unsigned char* row =
-      cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+      cairo_image_surface_get_data(s) + std::ptrdiff_t{y} * cairo_image_surface_get_stride(s);
   std::uint32_t v = reinterpret_cast<const std::uint32_t*>(row)[x];
   return cairo_image_surface_get_format(s) == CAIRO_FORMAT_RGB24 ? v & 0xFFFFFFu : v;
 }
