@@ -1,6 +1,6 @@
 # The Linux program: the X11 host over the painter and the POSIX services, and its installation.
 # Included from the top-level list, so that `loma` lands in the top of the build folder.
-find_package(X11 REQUIRED COMPONENTS Xext Xrandr Xrender)
+find_package(X11 REQUIRED)
 include(GNUInstallDirs)
 
 # The screen's density from the resource database and the choice of its primary monitor;
@@ -12,21 +12,33 @@ add_executable(loma
   platform/x11/main.cpp platform/x11/host.cpp platform/x11/presenter.cpp
   platform/x11/message_box.cpp platform/x11/window_manager.cpp platform/x11/monitor.cpp
   platform/x11/a11y_status.cpp platform/x11/atk_bridge.cpp)
-# Screen readers: ATK, its AT-SPI bridge and libdbus are loaded at run time, only when the
+# Screen readers: ATK, its AT-SPI bridge, GLib and libdbus are loaded at run time, only when the
 # session's accessibility is on; their headers are all the build takes from them.
-pkg_check_modules(LOMA_A11Y REQUIRED atk atk-bridge-2.0 dbus-1 gobject-2.0)
+pkg_check_modules(LOMA_A11Y REQUIRED atk atk-bridge-2.0 dbus-1 gobject-2.0 glib-2.0)
 target_include_directories(loma PRIVATE ${LOMA_A11Y_INCLUDE_DIRS})
-pkg_check_modules(LOMA_GLIB REQUIRED IMPORTED_TARGET gobject-2.0 glib-2.0)
-target_link_libraries(loma PRIVATE PkgConfig::LOMA_GLIB ${CMAKE_DL_LIBS})
-# Libraries that only loma uses are linked in (the C++ runtime, RandR, Xinerama, TurboJPEG in the
-# paint library): each shared object costs page faults and relocations at every start. RandR's
-# archive needs Xrender and Xext, which Cairo loads anyway.
-find_library(LOMA_XRANDR NAMES libXrandr.a Xrandr)
-# Xinerama too, for the servers whose heads only it lists.
-find_library(LOMA_XINERAMA NAMES libXinerama.a Xinerama REQUIRED)
+# Everything but the C library is linked in where Debian has the archive (Cairo and what it
+# draws with, FreeType, TurboJPEG, Xlib and its extensions): each shared object costs page faults
+# and relocations at every start. fontconfig and expat only satisfy Cairo's FreeType code; the
+# program never configures them. The Debian package turns this off (tools/release.sh): there the
+# libraries stay the shared ones that Debian keeps up to date.
+option(LOMA_LINK_STATIC "Link the Linux program's libraries in from their archives" ON)
+if(LOMA_LINK_STATIC)
+  set(LOMA_LINKED_IN
+    cairo pixman-1 fontconfig expat freetype png16 z bz2 brotlidec brotlicommon
+    Xrandr Xinerama Xrender Xext xcb-shm xcb-render X11 xcb Xau Xdmcp)
+  set(LOMA_LINKED_IN_FILES ${LOMA_TURBOJPEG})
+  foreach(name IN LISTS LOMA_LINKED_IN)
+    find_library(LOMA_ARCHIVE_${name} NAMES lib${name}.a REQUIRED)
+    list(APPEND LOMA_LINKED_IN_FILES ${LOMA_ARCHIVE_${name}})
+  endforeach()
+  set(LOMA_PROGRAM_LIBRARIES -Wl,--start-group ${LOMA_LINKED_IN_FILES} -Wl,--end-group m pthread)
+else()
+  find_package(X11 REQUIRED COMPONENTS Xext Xrandr Xrender Xinerama)
+  set(LOMA_PROGRAM_LIBRARIES X11::Xrandr X11::Xinerama X11::Xrender X11::Xext X11::X11)
+endif()
 target_link_libraries(loma PRIVATE
-  loma_system loma_x11_paint loma_x11_density loma_posix ${LOMA_XRANDR} ${LOMA_XINERAMA}
-  X11::Xrender X11::Xext X11::X11)
+  loma_system loma_x11_paint loma_x11_density loma_posix ${LOMA_PROGRAM_LIBRARIES}
+  ${CMAKE_DL_LIBS})
 target_link_options(loma PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed -Wl,-O1)
 
 # What the Windows program file carries as its icon and version block, a Linux desktop finds in
@@ -64,8 +76,8 @@ foreach(size 16 24 32 48 64 128 256)
   install(FILES ${LOMA_ASSETS_DIR}/icons/loma-${size}.png RENAME loma.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
-# The fonts are inside the program, which hands them to its own fontconfig set-up from memory:
-# no font file is installed where every other program's font menu would list the two subsets.
+# The fonts are inside the program, which hands them to FreeType from memory: no font file is
+# installed where every other program's font menu would list the two subsets.
 # Their licences go with the documentation, as the OFL asks.
 file(GLOB LOMA_FONT_LICENCES ${LOMA_ASSETS_DIR}/fonts/LICENSE*)
 install(FILES ${LOMA_FONT_LICENCES} DESTINATION ${CMAKE_INSTALL_DOCDIR})
