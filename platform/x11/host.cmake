@@ -39,7 +39,7 @@ endif()
 target_link_libraries(loma PRIVATE
   loma_system loma_x11_paint loma_x11_density loma_posix ${LOMA_PROGRAM_LIBRARIES}
   ${CMAKE_DL_LIBS})
-target_link_options(loma PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed -Wl,-O1)
+target_link_options(loma PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-needed -Wl,-O1 -Wl,--gc-sections)
 
 # What the Windows program file carries as its icon and version block, a Linux desktop finds in
 # a desktop entry, an icon theme and an AppStream component.
