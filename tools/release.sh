@@ -27,11 +27,11 @@ jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
 # would record them.
 prefix_map="-ffile-prefix-map=$root/=./ -ffile-prefix-map=$root=. -ffile-prefix-map=$build/=build/"
 
-# The Linux program, with Debian's hardening flags. TurboJPEG as the shared library that Debian
-# keeps up to date, not a copy of it inside the program.
+# The Linux program, with Debian's hardening flags. TurboJPEG, Cairo, FreeType and Xlib as the
+# shared libraries that Debian keeps up to date, not copies of them inside the program.
 eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
 cmake -S . -B "$build/linux" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOMA_TESTS=OFF -DLOMA_WERROR=ON \
-  -DLOMA_TURBOJPEG=turbojpeg \
+  -DLOMA_TURBOJPEG=turbojpeg -DLOMA_LINK_STATIC=OFF \
   -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS $prefix_map" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" \
   -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build "$build/linux" --target loma -j "$jobs"

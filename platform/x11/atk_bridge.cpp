@@ -50,7 +50,56 @@ struct AtkLibrary {
   }
 };
 
+// GLib and GObject, from the libraries that ATK brought in: the program links neither, so a start
+// without assistive technology maps none of them.
+struct GLibLibrary {
+  void* glib = nullptr;
+  void* gobject = nullptr;
+  void (*objectUnref)(gpointer) = nullptr;
+  gpointer (*objectRef)(gpointer) = nullptr;
+  gpointer (*objectNew)(GType, const gchar*, ...) = nullptr;
+  GType (*typeRegisterStaticSimple)(GType, const gchar*, guint, GClassInitFunc, guint,
+                                    GInstanceInitFunc, GTypeFlags) = nullptr;
+  void (*typeAddInterfaceStatic)(GType, GType, const GInterfaceInfo*) = nullptr;
+  gpointer (*typeClassRef)(GType) = nullptr;
+  gpointer (*typeClassPeek)(GType) = nullptr;
+  guint (*idleAdd)(GSourceFunc, gpointer) = nullptr;
+  GMainContext* (*mainContextDefault)() = nullptr;
+  gboolean (*mainContextAcquire)(GMainContext*) = nullptr;
+  void (*mainContextRelease)(GMainContext*) = nullptr;
+  gboolean (*mainContextPrepare)(GMainContext*, gint*) = nullptr;
+  gint (*mainContextQuery)(GMainContext*, gint, gint*, GPollFD*, gint) = nullptr;
+  gboolean (*mainContextCheck)(GMainContext*, gint, GPollFD*, gint) = nullptr;
+  void (*mainContextDispatch)(GMainContext*) = nullptr;
+  gboolean (*mainContextPending)(GMainContext*) = nullptr;
+
+  template <class F>
+  static bool find(void* library, F& f, const char* name) {
+    f = reinterpret_cast<F>(dlsym(library, name));
+    return f != nullptr;
+  }
+  bool load() {
+    glib = dlopen("libglib-2.0.so.0", RTLD_LAZY | RTLD_LOCAL);
+    gobject = dlopen("libgobject-2.0.so.0", RTLD_LAZY | RTLD_LOCAL);
+    return glib && gobject && find(gobject, objectUnref, "g_object_unref") &&
+           find(gobject, objectRef, "g_object_ref") && find(gobject, objectNew, "g_object_new") &&
+           find(gobject, typeRegisterStaticSimple, "g_type_register_static_simple") &&
+           find(gobject, typeAddInterfaceStatic, "g_type_add_interface_static") &&
+           find(gobject, typeClassRef, "g_type_class_ref") &&
+           find(gobject, typeClassPeek, "g_type_class_peek") && find(glib, idleAdd, "g_idle_add") &&
+           find(glib, mainContextDefault, "g_main_context_default") &&
+           find(glib, mainContextAcquire, "g_main_context_acquire") &&
+           find(glib, mainContextRelease, "g_main_context_release") &&
+           find(glib, mainContextPrepare, "g_main_context_prepare") &&
+           find(glib, mainContextQuery, "g_main_context_query") &&
+           find(glib, mainContextCheck, "g_main_context_check") &&
+           find(glib, mainContextDispatch, "g_main_context_dispatch") &&
+           find(glib, mainContextPending, "g_main_context_pending");
+  }
+};
+
 AtkLibrary lib;
+GLibLibrary glib;
 AccessibilityBridge::Objects* objects = nullptr;  // ATK's callbacks find the form through it
 guint (*bridgeAddsListener)(GSignalEmissionHook, const gchar*) = nullptr;
 
@@ -124,7 +173,7 @@ LomaAccessible* self(gpointer p) {
 }
 
 AtkObjectClass* atkObjectClass() {
-  return static_cast<AtkObjectClass*>(g_type_class_peek(lib.objectType()));
+  return static_cast<AtkObjectClass*>(glib.typeClassPeek(lib.objectType()));
 }
 
 gint nChildren(AtkObject* accessible) {
@@ -146,7 +195,7 @@ AtkObject* refChild(AtkObject* accessible, gint i) {
   AtkObject* child = self(accessible)->kind == Kind::Application
                          ? objects->window
                          : objects->nodes[static_cast<std::size_t>(i)];
-  return static_cast<AtkObject*>(g_object_ref(child));
+  return static_cast<AtkObject*>(glib.objectRef(child));
 }
 
 gint indexInParent(AtkObject* accessible) {
@@ -230,7 +279,7 @@ AtkObject* refAccessibleAtPoint(AtkComponent* component, gint x, gint y, AtkCoor
   if (i < 0) return nullptr;
   for (AtkObject* node : objects->nodes) {
     if (self(node)->control == current[static_cast<std::size_t>(i)].control)
-      return static_cast<AtkObject*>(g_object_ref(node));
+      return static_cast<AtkObject*>(glib.objectRef(node));
   }
   return nullptr;
 }
@@ -285,11 +334,11 @@ void classInit(gpointer klass, gpointer) {
 GType nodeType() {
   static GType type = 0;
   if (!type) {
-    type = g_type_register_static_simple(
+    type = glib.typeRegisterStaticSimple(
         lib.objectType(), "LomaAccessible", sizeof(LomaAccessibleClass), classInit,
         sizeof(LomaAccessible), nullptr, static_cast<GTypeFlags>(0));
     GInterfaceInfo component{componentInit, nullptr, nullptr};
-    g_type_add_interface_static(type, lib.componentType(), &component);
+    glib.typeAddInterfaceStatic(type, lib.componentType(), &component);
   }
   return type;
 }
@@ -297,18 +346,18 @@ GType nodeType() {
 GType buttonType() {
   static GType type = 0;
   if (!type) {
-    type = g_type_register_static_simple(
+    type = glib.typeRegisterStaticSimple(
         nodeType(), "LomaAccessibleButton", sizeof(LomaAccessibleClass), nullptr,
         sizeof(LomaAccessible), nullptr, static_cast<GTypeFlags>(0));
     GInterfaceInfo action{actionInit, nullptr, nullptr};
-    g_type_add_interface_static(type, lib.actionType(), &action);
+    glib.typeAddInterfaceStatic(type, lib.actionType(), &action);
   }
   return type;
 }
 
 AtkObject* make(GType type, Kind kind, const forms::Control* control, AtkRole role,
                 const std::string& name, AtkObject* parent) {
-  auto* object = static_cast<AtkObject*>(g_object_new(type, nullptr));
+  auto* object = static_cast<AtkObject*>(glib.objectNew(type, nullptr));
   self(object)->kind = kind;
   self(object)->control = control;
   lib.setRole(object, role);
@@ -334,7 +383,7 @@ guint addListener(GSignalEmissionHook hook, const gchar* type) {
   if (objects && !objects->listening) {
     objects->listening = true;
     // After the bridge's whole set of listeners is in place.
-    g_idle_add(
+    glib.idleAdd(
         [](gpointer) -> gboolean {
           if (objects) objects->announceNow();
           return G_SOURCE_REMOVE;
@@ -360,7 +409,7 @@ AtkRole roleOf(forms::AccessibleRole role) {
 
 std::unique_ptr<AccessibilityBridge> AccessibilityBridge::start(forms::Form& form, int originX,
                                                                 int originY) {
-  if (objects || !lib.load()) return nullptr;
+  if (objects || !lib.load() || !glib.load()) return nullptr;
   return std::unique_ptr<AccessibilityBridge>(new AccessibilityBridge(form, originX, originY));
 }
 
@@ -390,35 +439,35 @@ AccessibilityBridge::AccessibilityBridge(forms::Form& form, int originX, int ori
   }
   form.takeRenamed();  // the names above are the current ones
 
-  auto* util = static_cast<AtkUtilClass*>(g_type_class_ref(lib.utilType()));
+  auto* util = static_cast<AtkUtilClass*>(glib.typeClassRef(lib.utilType()));
   util->get_root = root;
   util->get_toolkit_name = toolkitName;
   util->get_toolkit_version = toolkitVersion;
   bridgeAddsListener = util->add_global_event_listener;
   util->add_global_event_listener = addListener;
 
-  o.context = g_main_context_default();
-  g_main_context_acquire(o.context);
+  o.context = glib.mainContextDefault();
+  glib.mainContextAcquire(o.context);
   lib.bridgeInit(nullptr, nullptr);
 }
 
 AccessibilityBridge::~AccessibilityBridge() {
   objects = nullptr;
-  for (AtkObject* notification : objects_->notifications) g_object_unref(notification);
-  for (AtkObject* node : objects_->nodes) g_object_unref(node);
-  g_object_unref(objects_->window);
-  g_object_unref(objects_->application);
-  g_main_context_release(objects_->context);
+  for (AtkObject* notification : objects_->notifications) glib.objectUnref(notification);
+  for (AtkObject* node : objects_->nodes) glib.objectUnref(node);
+  glib.objectUnref(objects_->window);
+  glib.objectUnref(objects_->application);
+  glib.mainContextRelease(objects_->context);
 }
 
 int AccessibilityBridge::prepare(std::vector<pollfd>& fds) {
   Objects& o = *objects_;
-  g_main_context_prepare(o.context, &o.priority);
+  glib.mainContextPrepare(o.context, &o.priority);
   gint timeout = -1;
   o.polled.resize(8);
   for (;;) {
-    gint n = g_main_context_query(o.context, o.priority, &timeout, o.polled.data(),
-                                  static_cast<gint>(o.polled.size()));
+    gint n = glib.mainContextQuery(o.context, o.priority, &timeout, o.polled.data(),
+                                   static_cast<gint>(o.polled.size()));
     if (n <= static_cast<gint>(o.polled.size())) {
       o.polled.resize(static_cast<std::size_t>(n));
       break;
@@ -435,9 +484,9 @@ void AccessibilityBridge::dispatch(const std::vector<pollfd>& fds) {
   std::size_t first = fds.size() - o.polled.size();
   for (std::size_t i = 0; i < o.polled.size(); ++i)
     o.polled[i].revents = static_cast<gushort>(fds[first + i].revents);
-  if (g_main_context_check(o.context, o.priority, o.polled.data(),
-                           static_cast<gint>(o.polled.size())))
-    g_main_context_dispatch(o.context);
+  if (glib.mainContextCheck(o.context, o.priority, o.polled.data(),
+                            static_cast<gint>(o.polled.size())))
+    glib.mainContextDispatch(o.context);
 }
 
 void AccessibilityBridge::announce() {
@@ -462,7 +511,7 @@ void AccessibilityBridge::Objects::announceNow() {
 
 bool AccessibilityBridge::idle() {
   // Not while GLib has work ready, such as writing a reply that the socket did not take at once.
-  return !g_main_context_pending(objects_->context);
+  return !glib.mainContextPending(objects_->context);
 }
 
 void AccessibilityBridge::reportNameChanges() {

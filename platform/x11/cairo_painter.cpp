@@ -1,11 +1,8 @@
 // X11 backend: implements the forms Painter declared in cairo_painter.h.
 #include "platform/x11/cairo_painter.h"
 
-#include <pango/pangocairo.h>
+#include <vector>
 
-#include <string>
-
-#include "platform/x11/font_setup.h"
 #include "platform/x11/icon_decoder.h"
 #include "platform/x11/jpeg_decoder.h"
 
@@ -14,14 +11,13 @@ namespace {
 
 // Fixed here rather than taken from the desktop: grey antialiasing, light hinting that never
 // changes advance widths, so the same text gives the same pixels everywhere.
-void fixFontOptions(PangoContext* context) {
+cairo_font_options_t* fixedFontOptions() {
   cairo_font_options_t* options = cairo_font_options_create();
   cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
   cairo_font_options_set_subpixel_order(options, CAIRO_SUBPIXEL_ORDER_DEFAULT);
   cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
   cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-  pango_cairo_context_set_font_options(context, options);
-  cairo_font_options_destroy(options);
+  return options;
 }
 
 Surface iconSurface(std::span<const std::uint8_t> bytes) {
@@ -43,17 +39,13 @@ Surface iconSurface(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-CairoPainter::CairoPainter(int width, int height)
-    : pango_(pango_font_map_create_context(embeddedFontMap())) {
-  fixFontOptions(pango_);
-  pango_cairo_context_set_resolution(pango_, forms::kDesignDpi);
-  layout_ = pango_layout_new(pango_);
+CairoPainter::CairoPainter(int width, int height) : fontOptions_(fixedFontOptions()) {
   resize(width, height);
 }
 
 CairoPainter::~CairoPainter() {
-  g_object_unref(layout_);
-  g_object_unref(pango_);
+  for (auto& [key, font] : fonts_) cairo_scaled_font_destroy(font);
+  cairo_font_options_destroy(fontOptions_);
   cairo_destroy(cr_);
 }
 
@@ -164,70 +156,55 @@ void CairoPainter::copyRaster(cairo_surface_t* raster, const forms::PixelRect& r
   cairo_restore(cr_);
 }
 
-void CairoPainter::prepareLayout(std::u16string_view text, const forms::Font& font) {
-  // Glyphs are rasterised at the density's own pixel size, never scaled afterwards.
-  if (pango_cairo_context_get_resolution(pango_) != static_cast<double>(dpi())) {
-    pango_cairo_context_set_resolution(pango_, dpi());
-    pango_layout_context_changed(layout_);
+cairo_scaled_font_t* CairoPainter::scaledFont(FontId font, int pixelSize) {
+  cairo_scaled_font_t*& scaled = fonts_[{font, pixelSize}];
+  if (!scaled) {
+    // Glyphs are rasterised at the density's own pixel size, never scaled afterwards.
+    cairo_matrix_t size, device;
+    cairo_matrix_init_scale(&size, pixelSize, pixelSize);
+    cairo_matrix_init_identity(&device);
+    scaled = cairo_scaled_font_create(cairoFace(font), &size, &device, fontOptions_);
   }
-  PangoFontDescription* description = pango_font_description_new();
-  std::string family = forms::toUtf8(font.name);
-  pango_font_description_set_family(description, family.c_str());
-  pango_font_description_set_absolute_size(description,
-                                           font.pixelSize(dpi()) * double(PANGO_SCALE));
-  pango_font_description_set_weight(description, static_cast<PangoWeight>(font.weight));
-  pango_font_description_set_style(description,
-                                   font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
-  pango_layout_set_font_description(layout_, description);
-  pango_font_description_free(description);
-
-  PangoAttrList* attributes = pango_attr_list_new();
-  if (font.underline)
-    pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-  if (font.strikethrough) pango_attr_list_insert(attributes, pango_attr_strikethrough_new(TRUE));
-  pango_layout_set_attributes(layout_, attributes);
-  pango_attr_list_unref(attributes);
-
-  std::string utf8 = forms::toUtf8(text);
-  pango_layout_set_text(layout_, utf8.data(), static_cast<int>(utf8.size()));
-  pango_layout_set_width(layout_, -1);
-  pango_layout_set_alignment(layout_, PANGO_ALIGN_LEFT);
+  return scaled;
 }
 
 forms::PixelSize CairoPainter::measureText(std::u16string_view text, const forms::Font& font) {
-  prepareLayout(text, font);
-  PangoRectangle logical;
-  pango_layout_get_pixel_extents(layout_, nullptr, &logical);
-  return {logical.width, logical.height};
+  return layOutText(text, font.name, font.pixelSize(dpi()), std::nullopt).extent;
+}
+
+void CairoPainter::drawLine(const TextLine& line, int pixelSize, double x, double y) {
+  std::vector<cairo_glyph_t> glyphs;
+  for (const GlyphRun& run : line.runs) {
+    glyphs.clear();
+    for (std::size_t i = 0; i < run.glyphs.size(); ++i)
+      glyphs.push_back({run.glyphs[i], x + run.x[i], y});
+    cairo_set_scaled_font(cr_, scaledFont(run.font, pixelSize));
+    cairo_show_glyphs(cr_, glyphs.data(), static_cast<int>(glyphs.size()));
+  }
 }
 
 void CairoPainter::drawText(std::u16string_view text, const forms::Font& font, forms::Colour colour,
                             const forms::PixelRect& rect, forms::Alignment alignment, bool wrap) {
   if (outsideClip(rect)) return;
-  prepareLayout(text, font);
-  PangoAlignment pangoAlignment = alignment == forms::Alignment::Center  ? PANGO_ALIGN_CENTER
-                                  : alignment == forms::Alignment::Right ? PANGO_ALIGN_RIGHT
-                                                                         : PANGO_ALIGN_LEFT;
-  pango_layout_set_alignment(layout_, pangoAlignment);
-  int x = rect.x;
-  if (wrap) {
-    // Pango places each line within the rectangle's width, breaking between words.
-    pango_layout_set_width(layout_, rect.width * PANGO_SCALE);
-    pango_layout_set_wrap(layout_, PANGO_WRAP_WORD);
-  } else {
-    // Lines are aligned among themselves; the block is placed in whole pixels.
-    PangoRectangle logical;
-    pango_layout_get_pixel_extents(layout_, nullptr, &logical);
-    if (alignment == forms::Alignment::Center) x += (rect.width - logical.width) / 2;
-    if (alignment == forms::Alignment::Right) x += rect.width - logical.width;
+  int pixelSize = font.pixelSize(dpi());
+  TextLayout layout =
+      layOutText(text, font.name, pixelSize, wrap ? std::optional(rect.width) : std::nullopt);
+  // With wrap, each line is placed within the rectangle's width; without, the lines are aligned
+  // among themselves and the block is placed in whole pixels.
+  int x = rect.x, space = rect.width;
+  if (!wrap) {
+    space = layout.extent.width;
+    if (alignment == forms::Alignment::Center) x += (rect.width - space) / 2;
+    if (alignment == forms::Alignment::Right) x += rect.width - space;
   }
   // A label's caption never paints outside the label.
   cairo_save(cr_);
   cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
   cairo_clip(cr_);
   setColour(colour);
-  cairo_move_to(cr_, x, rect.y);
-  pango_cairo_show_layout(cr_, layout_);
+  for (const TextLine& line : layout.lines)
+    drawLine(line, pixelSize, x + alignedOffset(space, line.width, alignment),
+             rect.y + double(line.baseline) / kSubpixel);
   cairo_restore(cr_);
 }
 

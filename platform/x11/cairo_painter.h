@@ -2,13 +2,13 @@
 //
 // Implements: fills and frames, pictures (JPEG bitmaps decoded once and resampled with a good
 // filter when stretched, pixel for pixel at natural size; the metafile replayed as outlines;
-// icons with their mask), and text through Pango on our embedded fonts with font options
-// fixed here, so the pixels depend on nothing in the desktop. Works without a display: the
-// window host copies the surface to its window, the snapshot tool writes it to PNG.
+// icons with their mask), and text drawn glyph by glyph through Cairo's FreeType face from our
+// embedded fonts with font options fixed here, so the pixels depend on nothing in the desktop.
+// Works without a display: the window host copies the surface to its window, the snapshot tool
+// writes it to PNG.
 #pragma once
 
 #include <cairo.h>
-#include <pango/pango.h>
 
 #include <cstdint>
 #include <map>
@@ -20,6 +20,7 @@
 #include "forms/painter.h"
 #include "platform/x11/metafile_player.h"
 #include "platform/x11/surface.h"
+#include "platform/x11/text_layout.h"
 
 namespace platform::x11 {
 
@@ -61,16 +62,17 @@ class CairoPainter : public forms::Painter {
   Decoded& decoded(const forms::Picture& picture);
   static cairo_surface_t* rasterAt(Decoded& picture, int width, int height);
   void copyRaster(cairo_surface_t* raster, const forms::PixelRect& rect);
-  // The layout holds the text in the font, one line per line feed, unwrapped.
-  void prepareLayout(std::u16string_view text, const forms::Font& font);
+  // Cairo's font for one of ours at a pixel size, made once.
+  cairo_scaled_font_t* scaledFont(FontId font, int pixelSize);
+  void drawLine(const TextLine& line, int pixelSize, double x, double y);
   void setColour(forms::Colour colour);
   bool outsideClip(const forms::PixelRect& rect) const;
 
   Surface surface_;
   cairo_t* cr_ = nullptr;
   std::optional<forms::PixelRect> clip_;
-  PangoContext* pango_ = nullptr;
-  PangoLayout* layout_ = nullptr;
+  cairo_font_options_t* fontOptions_ = nullptr;
+  std::map<std::pair<FontId, int>, cairo_scaled_font_t*> fonts_;
   std::unordered_map<const forms::Picture*, Decoded> pictures_;
 };
 

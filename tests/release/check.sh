@@ -35,9 +35,10 @@ check "control: section utils, priority optional" has $'Section: utils' "$CONTRO
 check "control: priority optional" has 'Priority: optional' "$CONTROL"
 check "control: maintainer LOMA maintainers" has '^Maintainer: LOMA maintainers <' "$CONTROL"
 check "control: recommends wine (most users start a Windows program)" has '^Recommends: wine$' "$CONTROL"
-check "control: the program's libraries, computed (libcairo2, libpango, libx11, libturbojpeg)" \
-  bash -c 'd=$(dpkg-deb -f "$1" Depends); for l in "libc6 (>=" libcairo2 libpango-1.0-0 libx11-6 libturbojpeg0; do
-    grep -qF -- "$l" <<<"$d" || { echo "  $l missing from: $d"; exit 1; }; done' _ "$DEB"
+check "control: the program's libraries, computed (libc6; no Pango, HarfBuzz, fontconfig or GLib)" \
+  bash -c 'd=$(dpkg-deb -f "$1" Depends); grep -qF -- "libc6 (>=" <<<"$d" || { echo "  libc6 missing from: $d"; exit 1; }
+    for l in libpango libharfbuzz libfontconfig libglib; do
+    ! grep -qF -- "$l" <<<"$d" || { echo "  $l in: $d"; exit 1; }; done' _ "$DEB"
 CONTENTS=$(dpkg-deb -c "$DEB" | awk '{print $NF}')
 METAINFO=./usr/share/metainfo/invalid.zavro.loma.metainfo.xml
 for f in ./usr/bin/loma ./usr/share/applications/loma.desktop "$METAINFO" \

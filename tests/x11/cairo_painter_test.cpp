@@ -132,6 +132,11 @@ TEST(CairoPainter, TextIsAlignedInItsRectangleAndClippedToIt) {
   EXPECT_LE(inkOn(p.surface(), 0).left, 24);
 
   p.fill({0, 0, 200, 100}, 0);
+  p.drawText(u"關閉", font, kYellow, {20, 10, 160, 60}, forms::Alignment::Right, false);
+  EXPECT_GE(inkOn(p.surface(), 0).right, 175);
+  EXPECT_LE(inkOn(p.surface(), 0).right, 179);
+
+  p.fill({0, 0, 200, 100}, 0);
   p.drawText(u"關閉", font, kYellow, {20, 10, 30, 20}, forms::Alignment::Left, false);
   ink = inkOn(p.surface(), 0);
   EXPECT_LE(ink.right, 49);
@@ -148,6 +153,22 @@ TEST(CairoPainter, WrapsBetweenWordsOnlyWhenAsked) {
   p.fill({0, 0, 200, 100}, 0);
   p.drawText(text, font, kYellow, {0, 0, 60, 100}, forms::Alignment::Left, false);
   EXPECT_LT(inkOn(p.surface(), 0).bottom, 13);
+}
+
+TEST(CairoPainter, LineFeedsStackLinesAndMissingCharactersShowTheBox) {
+  forms::Font font{u"新細明體", 9.75f, 700};
+  CairoPainter p(100, 60);
+  p.fill({0, 0, 100, 60}, 0);
+  p.drawText(u"Fi\nFi", font, kYellow, {0, 0, 100, 60}, forms::Alignment::Left, false);
+  Ink two = inkOn(p.surface(), 0);
+  EXPECT_GT(two.bottom, 13);
+  EXPECT_LT(two.bottom, 26);
+  // A character that neither font has is drawn as the missing-glyph box, not skipped.
+  p.fill({0, 0, 100, 60}, 0);
+  p.drawText(u"\u0E01", font, kYellow, {0, 0, 100, 60}, forms::Alignment::Left, false);
+  Ink box = inkOn(p.surface(), 0);
+  ASSERT_TRUE(box.any());
+  EXPECT_GT(box.bottom - box.top, 5);
 }
 
 }  // namespace

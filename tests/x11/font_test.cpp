@@ -1,64 +1,26 @@
-#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
-#include <pango/pangocairo.h>
-
-#include <string>
 
 #include "platform/x11/cairo_painter.h"
-#include "platform/x11/font_setup.h"
+#include "platform/x11/embedded_fonts.h"
+#include "platform/x11/text_layout.h"
 
 namespace {
 
-// The family of the font that Pango picks for a text in a requested family.
-std::string resolvedFamily(const char* requested, const char* text) {
-  PangoContext* context = pango_font_map_create_context(platform::x11::embeddedFontMap());
-  PangoLayout* layout = pango_layout_new(context);
-  PangoFontDescription* description = pango_font_description_new();
-  pango_font_description_set_family(description, requested);
-  pango_font_description_set_absolute_size(description, 35 * PANGO_SCALE);
-  pango_font_description_set_weight(description, PANGO_WEIGHT_BOLD);
-  pango_layout_set_font_description(layout, description);
-  pango_layout_set_text(layout, text, -1);
-  PangoLayoutRun* run =
-      pango_layout_get_line_readonly(layout, 0)->runs
-          ? static_cast<PangoLayoutRun*>(pango_layout_get_line_readonly(layout, 0)->runs->data)
-          : nullptr;
-  std::string family;
-  if (run) {
-    PangoFontDescription* used = pango_font_describe(run->item->analysis.font);
-    family = pango_font_description_get_family(used);
-    pango_font_description_free(used);
-  }
-  pango_font_description_free(description);
-  g_object_unref(layout);
-  g_object_unref(context);
-  return family;
-}
+using platform::x11::FontId;
+using platform::x11::layOutText;
 
 TEST(Fonts, LayoutFaceNamesMapToOurFonts) {
-  EXPECT_EQ(resolvedFamily("新細明體", "關閉"), "LOMA Ming");
-  EXPECT_EQ(resolvedFamily("PMingLiU", "關閉"), "LOMA Ming");
-  EXPECT_EQ(resolvedFamily("Arial Black", "10"), "LOMA Black");
+  EXPECT_EQ(platform::x11::fontForFamily(u"新細明體"), FontId::Ming);
+  EXPECT_EQ(platform::x11::fontForFamily(u"PMingLiU"), FontId::Ming);
+  EXPECT_EQ(platform::x11::fontForFamily(u"Arial Black"), FontId::Black);
   // No system font is ever used, whatever is installed.
-  EXPECT_EQ(resolvedFamily("DejaVu Sans", "Launcher"), "LOMA Ming");
-}
-
-TEST(Fonts, FontconfigKnowsOnlyTheEmbeddedFontsReadFromMemoryFiles) {
-  platform::x11::embeddedFontMap();
-  FcConfig* config = FcConfigGetCurrent();
-  FcFontSet* system = FcConfigGetFonts(config, FcSetSystem);
-  EXPECT_TRUE(system == nullptr || system->nfont == 0);
-  FcFontSet* ours = FcConfigGetFonts(config, FcSetApplication);
-  ASSERT_NE(ours, nullptr);
-  EXPECT_EQ(ours->nfont, 2);
-  for (int i = 0; i < ours->nfont; ++i) {
-    FcChar8* file = nullptr;
-    ASSERT_EQ(FcPatternGetString(ours->fonts[i], FC_FILE, 0, &file), FcResultMatch);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(file)).rfind("/proc/self/fd/", 0), 0u);
-  }
-  FcStrList* dirs = FcConfigGetCacheDirs(config);
-  EXPECT_EQ(FcStrListNext(dirs), nullptr);  // nowhere to write a cache
-  FcStrListDone(dirs);
+  EXPECT_EQ(platform::x11::fontForFamily(u"DejaVu Sans"), FontId::Ming);
+  ASSERT_TRUE(platform::x11::fontLoaded(FontId::Ming));
+  ASSERT_TRUE(platform::x11::fontLoaded(FontId::Black));
+  // The Ming face has the captions' ideographs, the black one only Latin text.
+  EXPECT_NE(platform::x11::glyphFor(FontId::Ming, U'關'), 0u);
+  EXPECT_EQ(platform::x11::glyphFor(FontId::Black, U'關'), 0u);
+  EXPECT_NE(platform::x11::glyphFor(FontId::Black, U'0'), 0u);
 }
 
 TEST(Fonts, MeasuresCaptionsWithTheMingFaceMetrics) {
@@ -69,9 +31,67 @@ TEST(Fonts, MeasuresCaptionsWithTheMingFaceMetrics) {
   EXPECT_EQ(close.height, 35);
   // The credit line: one line of the 13-pixel face is 13 pixels high, line feeds add lines.
   forms::Font small{u"新細明體", 9.75f, 700};
-  EXPECT_EQ(painter.measureText(u"(C) ZAVRO Fi Diagnostic Launcher 1.00", small).height, 13);
+  EXPECT_EQ(painter.measureText(u"(C) ZAVRO Fi LOMA Diagnostic Launcher", small),
+            (forms::PixelSize{271, 13}));  // 4065 twips, the designed 4050 and a pixel
   EXPECT_EQ(painter.measureText(u"a\nb", small).height, 26);
-  EXPECT_EQ(painter.measureText(u"", small).width, 0);
+  EXPECT_EQ(painter.measureText(u"a\r\nb\n", small).height, 39);  // CR LF is one line end
+  EXPECT_EQ(painter.measureText(u"", small), (forms::PixelSize{0, 13}));
+  // The black face keeps its tall line: 3971 of 2816 units at 48 px is 67.7 px, rounded up.
+  forms::Font black{u"Arial Black", 36.0f, 700};
+  EXPECT_EQ(painter.measureText(u"10", black).height, 68);
+  EXPECT_EQ(painter.measureText(u"1\n0", black).height, 136);
+  // Bold is the fonts' own weight: asking for the normal weight draws the same face.
+  forms::Font normal = large;
+  normal.weight = 400;
+  EXPECT_EQ(painter.measureText(u"關閉", normal), close);
+  // Sizes follow the density: 9.75 pt is 20 px at 144 dpi.
+  painter.setDpi(144);
+  EXPECT_EQ(painter.measureText(u"關閉", small), (forms::PixelSize{40, 20}));
+}
+
+TEST(TextLayout, LineFeedsAndBreaksBetweenWords) {
+  auto lines = [](std::u16string_view text, int width) {
+    return layOutText(text, u"新細明體", 13, width).lines.size();
+  };
+  int full = layOutText(u"ZAVRO Fi Diagnostic", u"新細明體", 13, std::nullopt).extent.width;
+  EXPECT_EQ(lines(u"ZAVRO Fi Diagnostic", full), 1u);
+  EXPECT_EQ(lines(u"ZAVRO Fi Diagnostic", full - 1), 2u);
+  // A space that ends a broken line takes no room; the next line starts with the word.
+  auto broken = layOutText(u"ZAVRO Fi Diagnostic", u"新細明體", 13, full - 1);
+  int first = layOutText(u"ZAVRO Fi", u"新細明體", 13, std::nullopt).extent.width;
+  EXPECT_EQ(broken.lines[0].width, first);
+  EXPECT_EQ(broken.lines[1].baseline - broken.lines[0].baseline, 13 * platform::x11::kSubpixel);
+  // A word wider than the line stays whole; ideographs break between any two of them.
+  EXPECT_EQ(lines(u"Diagnostic", 5), 1u);
+  EXPECT_EQ(lines(u"診斷系統", 27), 2u);
+  EXPECT_EQ(lines(u"a\n\nb", 100), 3u);
+  EXPECT_EQ(lines(u"a\n\nb", 100), layOutText(u"a\n\nb", u"x", 13, std::nullopt).lines.size());
+}
+
+TEST(TextLayout, MissingCharactersFallBackThenShowTheBox) {
+  // An ideograph asked of the black face comes from the Ming face.
+  auto mixed = layOutText(u"10關", u"Arial Black", 48, std::nullopt);
+  ASSERT_EQ(mixed.lines[0].runs.size(), 2u);
+  EXPECT_EQ(mixed.lines[0].runs[1].font, FontId::Ming);
+  EXPECT_NE(mixed.lines[0].runs[1].glyphs[0], 0u);
+  // A character neither font has is the missing-glyph box: glyph 0, with its own width.
+  auto missing = layOutText(u"a\u0E01b", u"新細明體", 13, std::nullopt);
+  ASSERT_EQ(missing.lines[0].runs.size(), 1u);
+  EXPECT_EQ(missing.lines[0].runs[0].glyphs[1], 0u);
+  EXPECT_GT(missing.extent.width, layOutText(u"ab", u"新細明體", 13, std::nullopt).extent.width);
+  // An unpaired surrogate is a replacement character, never a crash.
+  EXPECT_EQ(layOutText(u"\xD800", u"新細明體", 13, std::nullopt).lines.size(), 1u);
+}
+
+TEST(TextLayout, AlignsLinesAsTheGoldensDo) {
+  using forms::Alignment;
+  EXPECT_EQ(platform::x11::alignedOffset(100, 40, Alignment::Left), 0);
+  EXPECT_EQ(platform::x11::alignedOffset(100, 40, Alignment::Right), 60);
+  EXPECT_EQ(platform::x11::alignedOffset(100, 40, Alignment::Center), 30);
+  // Half a pixel of room rounds up, also when the line is wider than the space.
+  EXPECT_EQ(platform::x11::alignedOffset(100, 41, Alignment::Center), 30);
+  EXPECT_EQ(platform::x11::alignedOffset(100, 101, Alignment::Center), 0);
+  EXPECT_EQ(platform::x11::alignedOffset(100, 103, Alignment::Center), -1);
 }
 
 }  // namespace
