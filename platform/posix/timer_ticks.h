@@ -28,10 +28,10 @@ class TimerTicks {
   // Each tick that has fallen due, late ones too, one after another; whether any was.
   bool deliverDue();
   // When the next tick falls due, in nanoseconds on kTickClock; none while the timer is off.
-  std::optional<std::int64_t> nextDueNs() const;
+  [[nodiscard]] std::optional<std::int64_t> nextDueNs() const;
 
  private:
-  std::int64_t nowMs() const;
+  [[nodiscard]] std::int64_t nowMs() const;
 
   forms::Timer& timer_;
   ClockReader clock_;

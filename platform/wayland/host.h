@@ -72,7 +72,7 @@ class Host : public platform::Host, private forms::NativeWindow {
   void applyBounds(const forms::PixelRect& screenPixels) override;
   void applyVisible(bool visible) override;
   void invalidate(const forms::PixelRect& clientPixels) override;
-  std::intptr_t handle() const override;
+  [[nodiscard]] std::intptr_t handle() const override;
   forms::TextMeasurer& measurer() override;
 
   void map();

@@ -17,7 +17,7 @@ class Presenter {
   Presenter(const Presenter&) = delete;
   Presenter& operator=(const Presenter&) = delete;
 
-  HDC buffer() const { return buffer_; }
+  [[nodiscard]] HDC buffer() const { return buffer_; }
   // The dirty part of the buffer, onto the window.
   void show() const;
 
