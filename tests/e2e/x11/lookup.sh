@@ -5,7 +5,7 @@
 # to $LOMA_STUB_REPORT. Cases:
 #   - a folder that may be searched but not listed (711): the exact name is still found;
 #   - an execute-only native program (711): started natively;
-#   - descriptors used up (ulimit -n): error 67 on stderr and a non-zero exit, not "not found";
+#   - descriptors used up (ulimit -n 6): error 67 on stderr and a non-zero exit, not "not found";
 #   - a relative WINEPREFIX: the Windows stand-in runs through real Wine in that prefix;
 #   - a folder named with a dotless i (U+0131) is no ZAVRO_Fi, as in Wine's own lookup;
 #   - a stack or address space below the libraries' needs: one line on stderr and exit code 1.
@@ -102,20 +102,22 @@ else
 fi
 
 # --- out of descriptors --------------------------------------------------------------------
+# Six: the three standard ones and the X connection leave two, fewer than the lookup's walk
+# down the drive's folders needs (with seven it reaches the file and the start runs).
 for stored in LOMADiag.exe lomadiag.exe; do
   new_prefix ORNPrg/ZAVRO_Fi
   place_stub "ORNPrg/ZAVRO_Fi/$stored"
-  run_loma ulimit -n 7
+  run_loma ulimit -n 6
   for _ in $(seq 100); do grep -q "Run-time error" "$REPORTS/stderr" && break; sleep 0.05; done
-  echo "       ulimit -n 7, stored as $stored: $(grep -A2 "Run-time error" "$REPORTS/stderr" | tr '\n' ' ')"
-  check "ulimit -n 7, stored as $stored: error 67, Too many files" \
+  echo "       ulimit -n 6, stored as $stored: $(grep -A2 "Run-time error" "$REPORTS/stderr" | tr '\n' ' ')"
+  check "ulimit -n 6, stored as $stored: error 67, Too many files" \
     grep -qx "Run-time error '67':" "$REPORTS/stderr"
-  check "ulimit -n 7, stored as $stored: nothing started" test ! -e "$REPORTS/ran"
+  check "ulimit -n 6, stored as $stored: nothing started" test ! -e "$REPORTS/ran"
   # The message waits for OK where it can be drawn; it is dismissed here by closing it.
   box=$(xdotool search --onlyvisible --classname '^loma$' 2>/dev/null | head -1)
   [ -n "$box" ] && xdotool key --window "$box" Return 2>/dev/null
   e2e_wait_exit "$LOMA_PID" 3000
-  check "ulimit -n 7, stored as $stored: ends with a non-zero code (code $CODE; 124: still runs)" \
+  check "ulimit -n 6, stored as $stored: ends with a non-zero code (code $CODE; 124: still runs)" \
     test "$CODE" != 0 -a "$CODE" != 124
   stop_loma
 done
