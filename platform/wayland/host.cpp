@@ -12,7 +12,6 @@
 
 #include "platform/posix/file_lookup.h"
 #include "platform/posix/process_start.h"
-#include "platform/posix/start_watch.h"
 #include "platform/wayland/connection.h"
 #include "platform/wayland/pointer_input.h"
 #include "platform/wayland/shm_buffers.h"
@@ -20,6 +19,7 @@
 #include "platform/x11/a11y_status.h"
 #include "platform/x11/atk_bridge.h"
 #include "platform/x11/cairo_painter.h"
+#include "platform/x11/loop_wait.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 
 namespace platform::wayland {
@@ -251,35 +251,15 @@ void Host::waitForEvents() {
   // send what is queued, wait, then read or cancel.
   while (wl_display_prepare_read(wl_->display) != 0) wl_display_dispatch_pending(wl_->display);
   wl_display_flush(wl_->display);
-  std::optional<std::int64_t> deadline;
-  if (ticks_) deadline = ticks_->nextDueNs();
-  std::vector<pollfd> fds{{wl_display_get_fd(wl_->display), POLLIN, 0}};
-  // A started program that failed later is told once the countdown shows, as on X11.
-  if (int failures = posix::laterFailureDescriptor(); failures >= 0 && counting_)
-    fds.push_back({failures, POLLIN, 0});
-  if (a11y_) {
-    std::int64_t glibMs = a11y_->prepare(fds);
-    if (glibMs >= 0) {
-      std::int64_t glibDue = posix::tickClockNs() + glibMs * 1'000'000;
-      deadline = deadline ? std::min(*deadline, glibDue) : glibDue;
-    }
-  }
-  wait_.wait(fds, deadline);
-  if (fds[0].revents & POLLIN) {
+  short events =
+      x11::waitInLoop(wait_, wl_display_get_fd(wl_->display), ticks_, a11y_.get(), counting_);
+  if (events & POLLIN) {
     if (wl_display_read_events(wl_->display) < 0) lost();
   } else {
     wl_display_cancel_read(wl_->display);
   }
-  if (fds[0].revents & (POLLHUP | POLLERR)) lost();
-  if (a11y_) a11y_->dispatch(fds);
-  if (counting_) onLaterStartFailure();
-}
-
-// The start of the found program failed after it had returned: reported as the start's own
-// error would have been, though the countdown has begun.
-void Host::onLaterStartFailure() {
-  if (std::optional<int> code = posix::takeLaterFailure())
-    reportUnhandled(laterStartFailure(*code));
+  if (events & (POLLHUP | POLLERR)) lost();
+  x11::reportLaterStartFailure(counting_, *this);
 }
 
 // Once the first frame is committed: when the session's accessibility is on, the window is

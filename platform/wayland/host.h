@@ -81,7 +81,6 @@ class Host : public platform::Host, private forms::NativeWindow {
   void followScale();
   void onButton(bool pressed, forms::MouseButton button, double x, double y);
   [[noreturn]] void lost();
-  void onLaterStartFailure();
   void paint();
   void waitForEvents();
   void offerToScreenReaders();

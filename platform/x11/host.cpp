@@ -12,12 +12,12 @@
 
 #include "platform/posix/file_lookup.h"
 #include "platform/posix/process_start.h"
-#include "platform/posix/start_watch.h"
 #include "platform/x11/a11y_status.h"
 #include "platform/x11/atk_bridge.h"
 #include "platform/x11/cairo_painter.h"
 #include "platform/x11/density.h"
 #include "platform/x11/icon_decoder.h"
+#include "platform/x11/loop_wait.h"
 #include "platform/x11/message_box.h"
 #include "platform/x11/monitor.h"
 #include "platform/x11/presenter.h"
@@ -297,32 +297,8 @@ void Host::paint() {
 }
 
 void Host::waitForEvents() {
-  // Until the next tick's point in time: after a stop every overdue tick is due at once.
-  std::optional<std::int64_t> deadline;
-  if (ticks_) deadline = ticks_->nextDueNs();
-  std::vector<pollfd> fds{{ConnectionNumber(display_), POLLIN, 0}};
-  // A started program that failed later: known as soon as its reaper writes it, and told once
-  // the countdown shows (a failure that came sooner waits in the pipe until then), so the box
-  // always follows the status that said the program was started.
-  if (int failures = posix::laterFailureDescriptor(); failures >= 0 && counting_)
-    fds.push_back({failures, POLLIN, 0});
-  if (a11y_) {
-    std::int64_t glibMs = a11y_->prepare(fds);
-    if (glibMs >= 0) {
-      std::int64_t glibDue = posix::tickClockNs() + glibMs * 1'000'000;
-      deadline = deadline ? std::min(*deadline, glibDue) : glibDue;
-    }
-  }
-  wait_.wait(fds, deadline);
-  if (a11y_) a11y_->dispatch(fds);
-  if (counting_) onLaterStartFailure();
-}
-
-// The start of the found program failed after it had returned: reported as the start's own
-// error would have been, though the countdown has begun.
-void Host::onLaterStartFailure() {
-  if (std::optional<int> code = posix::takeLaterFailure())
-    reportUnhandled(laterStartFailure(*code));
+  waitInLoop(wait_, ConnectionNumber(display_), ticks_, a11y_.get(), counting_);
+  reportLaterStartFailure(counting_, *this);
 }
 
 // Once the first frame is on the screen, so that asking costs the first frame nothing: when the

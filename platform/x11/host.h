@@ -76,7 +76,6 @@ class Host : public platform::Host, private forms::NativeWindow {
   void setIcons();
   void paint();
   void waitForEvents();
-  void onLaterStartFailure();
   void map();
   void offerToScreenReaders();
   [[nodiscard]] forms::PixelRect onMonitor(forms::PixelRect screenPixels) const;
