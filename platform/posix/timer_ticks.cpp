@@ -1,12 +1,10 @@
 // POSIX backend: a form timer's ticks on boot time (see timer_ticks.h).
 #include "platform/posix/timer_ticks.h"
 
-#include <utility>
-
 namespace platform::posix {
 
 TimerTicks::TimerTicks(forms::Timer& timer, ClockReader clock)
-    : timer_(timer), clock_(std::move(clock)), schedule_(nowMs(), timer.interval()) {}
+    : timer_(timer), clock_(clock), schedule_(nowMs(), timer.interval()) {}
 
 std::int64_t TimerTicks::nowMs() const {
   return clock_(kTickClock) / 1'000'000;

@@ -9,6 +9,11 @@
 namespace {
 
 constexpr std::int64_t kSecond = 1'000'000'000;
+// Boot time goes on while the machine sleeps; monotonic time stands still.
+std::int64_t boot = 100 * kSecond, monotonic = 40 * kSecond;
+std::int64_t readTestClock(clockid_t clock) {
+  return clock == CLOCK_BOOTTIME ? boot : clock == CLOCK_MONOTONIC ? monotonic : -1;
+}
 
 TEST(TimerTicks, TicksThatFellDueDuringASuspendComeAtOnceOnResume) {
   forms::Form form;
@@ -16,11 +21,7 @@ TEST(TimerTicks, TicksThatFellDueDuringASuspendComeAtOnceOnResume) {
   timer.setInterval(1000);
   int ticks = 0;
   timer.onTimer = [&](forms::Timer&) { ++ticks; };
-  // Boot time goes on while the machine sleeps; monotonic time stands still.
-  std::int64_t boot = 100 * kSecond, monotonic = 40 * kSecond;
-  platform::posix::TimerTicks schedule(timer, [&](clockid_t clock) {
-    return clock == CLOCK_BOOTTIME ? boot : clock == CLOCK_MONOTONIC ? monotonic : -1;
-  });
+  platform::posix::TimerTicks schedule(timer, readTestClock);
   boot += 2 * kSecond + kSecond / 2;
   monotonic += 2 * kSecond + kSecond / 2;
   schedule.deliverDue();
