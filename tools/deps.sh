@@ -3,9 +3,12 @@
 # present are not fetched again, so calling it twice costs nothing.
 set -euo pipefail
 
-build=(ca-certificates cmake g++ make pkg-config libgtest-dev libcairo2-dev libpango1.0-dev
-       libturbojpeg0-dev libx11-dev libxext-dev libxrandr-dev libxinerama-dev libfontconfig-dev
-       libatk1.0-dev libatk-bridge2.0-dev libdbus-1-dev)
+build=(ca-certificates cmake g++ make pkg-config libgtest-dev libcairo2-dev libturbojpeg0-dev
+       libx11-dev libxext-dev libxrandr-dev libxinerama-dev libfontconfig-dev libatk1.0-dev
+       libatk-bridge2.0-dev libdbus-1-dev)
+# The program links Cairo and FreeType in from their archives: FreeType's needs libbz2's, which
+# no other package here brings.
+build+=(libbz2-dev)
 build+=(libwayland-dev wayland-protocols)  # the Wayland host: libwayland-client, wayland-scanner
 run=(xvfb x11-utils imagemagick procps)
 # The start helpers that the Linux program runs under Wine: the C cross compilers alone.
@@ -26,7 +29,7 @@ release_test=(diffoscope-minimal xvfb xdotool x11-utils imagemagick util-linux f
 release_test+=(desktop-file-utils appstream piuparts debootstrap)
 # bench/run.sh: the reference dialog, the probe's and the floors' headers, Wine for LOMA.exe,
 # a session bus with an accessibility bus for its A11Y runs, xrdb for its DPI runs.
-bench=(xvfb yad gcc libx11-dev libxdamage-dev libxfixes-dev mingw-w64 wine wine64 dbus
+bench=(xvfb yad gcc libx11-dev libxdamage-dev libxfixes-dev libpango1.0-dev mingw-w64 wine wine64 dbus
        at-spi2-core x11-xserver-utils)
 test+=(clang libclang-rt-14-dev)  # the fuzz harnesses: clang with libFuzzer and its sanitizers
 test+=(mutter xwayland)  # GNOME's window manager, on X11 and headless Wayland (e2e-desktops-mutter)
