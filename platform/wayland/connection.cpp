@@ -1,13 +1,10 @@
 #include "platform/wayland/connection.h"
 
-#include <wayland-client.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-#include "wlr-layer-shell-unstable-v1-client-protocol.h"
-#include "xdg-output-unstable-v1-client-protocol.h"
+#include "platform/wayland/client_library.h"
 
 namespace platform::wayland {
 namespace {
@@ -87,7 +84,7 @@ const zxdg_output_v1_listener kXdgOutputListener{onLogicalPosition, onLogicalSiz
 
 std::unique_ptr<Connection> Connection::open() {
   const char* name = std::getenv("WAYLAND_DISPLAY");
-  if (!name || !*name) return nullptr;
+  if (!name || !*name || !openClientLibrary()) return nullptr;
   std::unique_ptr<Connection> c(new Connection);
   c->display = wl_display_connect(nullptr);
   if (!c->display) return nullptr;

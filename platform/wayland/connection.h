@@ -34,7 +34,8 @@ struct Output {
 class Connection {
  public:
   // The compositor that WAYLAND_DISPLAY names, when it offers layer-shell and the rest; null
-  // otherwise (no variable, no compositor, a missing global), having said nothing.
+  // otherwise (no variable, no libwayland-client, no compositor, a missing global), having said
+  // nothing.
   static std::unique_ptr<Connection> open();
   ~Connection();
   Connection(const Connection&) = delete;

@@ -1,7 +1,5 @@
 #include "platform/wayland/host.h"
 
-#include <wayland-client.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +10,7 @@
 
 #include "platform/posix/file_lookup.h"
 #include "platform/posix/process_start.h"
+#include "platform/wayland/client_library.h"
 #include "platform/wayland/connection.h"
 #include "platform/wayland/pointer_input.h"
 #include "platform/wayland/shm_buffers.h"
@@ -20,7 +19,6 @@
 #include "platform/x11/atk_bridge.h"
 #include "platform/x11/cairo_painter.h"
 #include "platform/x11/loop_wait.h"
-#include "wlr-layer-shell-unstable-v1-client-protocol.h"
 
 namespace platform::wayland {
 namespace {

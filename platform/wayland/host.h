@@ -10,7 +10,8 @@
 // and, where an X display (XWayland) is there, in the X11 host's message window, also for a
 // started program's start that failed after it had returned.
 // File lookup and program start are platform/posix's. Chosen over the X11 host only when the
-// compositor that WAYLAND_DISPLAY names has layer-shell and LOMA_WAYLAND is not 0.
+// compositor that WAYLAND_DISPLAY names has layer-shell, libwayland-client opens and
+// LOMA_WAYLAND is not 0.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,8 @@
 #include "platform/wayland/pointer_input.h"
 
 #include <linux/input-event-codes.h>
-#include <wayland-client.h>
+
+#include "platform/wayland/client_library.h"
 
 namespace platform::wayland {
 namespace {

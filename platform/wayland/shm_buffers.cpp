@@ -2,10 +2,11 @@
 
 #include <sys/mman.h>
 #include <unistd.h>
-#include <wayland-client.h>
 
 #include <algorithm>
 #include <cstring>
+
+#include "platform/wayland/client_library.h"
 
 namespace platform::wayland {
 
