@@ -34,10 +34,14 @@ check "control: version $VERSION, section, priority, our maintainer" has \
 check "control: section utils, priority optional" has $'Section: utils' "$CONTROL"
 check "control: priority optional" has 'Priority: optional' "$CONTROL"
 check "control: maintainer LOMA maintainers" has '^Maintainer: LOMA maintainers <' "$CONTROL"
-check "control: recommends wine (most users start a Windows program)" has '^Recommends: wine$' "$CONTROL"
-check "control: the program's libraries, computed (libc6; no Pango, HarfBuzz, fontconfig or GLib)" \
+check "control: recommends wine (most users start a Windows program)" has '^Recommends: wine(,|$)' "$CONTROL"
+# Opened at run time by the Wayland host alone, so dpkg-shlibdeps cannot see it; without it the
+# launcher runs on X11. 1.20.0 is the first with wl_proxy_marshal_flags.
+check "control: recommends libwayland-client0 (>= 1.20.0) (the Wayland host opens it)" \
+  has '^Recommends: (.*, )?libwayland-client0 \(>= 1\.20\.0\)(,|$)' "$CONTROL"
+check "control: the program's libraries, computed (libc6; no Pango, HarfBuzz, fontconfig, GLib or libwayland-client)" \
   bash -c 'd=$(dpkg-deb -f "$1" Depends); grep -qF -- "libc6 (>=" <<<"$d" || { echo "  libc6 missing from: $d"; exit 1; }
-    for l in libpango libharfbuzz libfontconfig libglib; do
+    for l in libpango libharfbuzz libfontconfig libglib libwayland; do
     ! grep -qF -- "$l" <<<"$d" || { echo "  $l in: $d"; exit 1; }; done' _ "$DEB"
 CONTENTS=$(dpkg-deb -c "$DEB" | awk '{print $NF}')
 METAINFO=./usr/share/metainfo/invalid.zavro.loma.metainfo.xml
