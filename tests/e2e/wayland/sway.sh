@@ -5,7 +5,8 @@
 # pixels): the layer surface's pixels equal the golden images of that density at the top-centre
 # place the X11 host uses; it stays above a terminal opened after it, which has the keyboard;
 # a real pointer click on the close button ends it at once; the countdown ends it at 11 s. At
-# scale 1 also: the X11 host through XWayland when LOMA_WAYLAND=0 says so; the AT-SPI client of
+# scale 1 also: the X11 host through XWayland when LOMA_WAYLAND=0 says so, and when
+# libwayland-client cannot be opened (as root: a mount namespace); the AT-SPI client of
 # the X11 suite against the layer surface; an unhandled error's message through XWayland.
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
@@ -97,6 +98,7 @@ stop_sway() {  # its clients (the terminal, swaybg, Xwayland) end with it
 
 swaymsg_() { as_tester "${SWAY_ENV[@]}" swaymsg "$@"; }
 
+LAUNCH_IN=()  # what the launcher is started through, before it becomes the user
 launch() {  # launch found|not_found [ENV...]: the launcher as the user; sets PID, START_MS
   local kind=$1
   shift
@@ -113,8 +115,8 @@ launch() {  # launch found|not_found [ENV...]: the launcher as the user; sets PI
   fi
   chown -R "$TESTER:" "$prefix"
   START_MS=$(e2e_now_ms)
-  "${AS_TESTER[@]}" "${SWAY_ENV[@]}" DISPLAY="$XDISPLAY" WINEPREFIX="$prefix" NO_AT_BRIDGE=1 "$@" \
-    "$LOMA" > "$RT/loma-$kind.log" 2>&1 &
+  "${LAUNCH_IN[@]}" "${AS_TESTER[@]}" "${SWAY_ENV[@]}" DISPLAY="$XDISPLAY" WINEPREFIX="$prefix" \
+    NO_AT_BRIDGE=1 "$@" "$LOMA" > "$RT/loma-$kind.log" 2>&1 &
   PID=$!
   E2E_STARTED+=("$PID")
 }
@@ -267,6 +269,33 @@ suite() {  # suite MODE SCALE
       pass "LOMA_WAYLAND=0: the X11 window through XWayland ($XDISPLAY)"
     else
       fail "LOMA_WAYLAND=0: the X11 window through XWayland ($XDISPLAY)" "$(cat "$RT/loma-x11.log")"
+    fi
+    kill "$PID" 2>/dev/null
+    e2e_wait_exit "$PID" 3000
+  fi
+
+  # Without libwayland-client (an empty file over Debian's, in a mount namespace of the
+  # launcher's own): the X11 host through XWayland, as without layer-shell, and not a word.
+  local lib
+  lib=$(ldconfig -p | awk '/libwayland-client\.so\.0 .*x86-64/ { print $NF; exit }')
+  if [ "$SCALE" = 1 ] && ! { command -v Xwayland >/dev/null && [ -n "$lib" ] &&
+    unshare -m true 2>/dev/null; }; then
+    echo "skip without libwayland-client: needs Xwayland, the library and a mount namespace (root)"
+    skipped=$((skipped + 1))
+  elif [ "$SCALE" = 1 ]; then
+    local deadline=$(($(e2e_now_ms) + 5000))
+    while [ "$(e2e_now_ms)" -lt "$deadline" ] && in_tree LOMA; do sleep 0.1; done
+    # unshare, sh, setpriv and env each exec the next: PID is the launcher's.
+    LAUNCH_IN=(unshare -m sh -c 'mount --bind /dev/null "$0" && exec "$@"' "$lib")
+    launch nolib
+    LAUNCH_IN=()
+    deadline=$(($(e2e_now_ms) + 10000))
+    while [ "$(e2e_now_ms)" -lt "$deadline" ] && ! in_tree LOMA; do sleep 0.1; done
+    if in_tree LOMA && [ ! -s "$RT/loma-nolib.log" ]; then
+      pass "without libwayland-client: the X11 window through XWayland, nothing said"
+    else
+      fail "without libwayland-client: the X11 window through XWayland, nothing said" \
+        "$(cat "$RT/loma-nolib.log")"
     fi
     kill "$PID" 2>/dev/null
     e2e_wait_exit "$PID" 3000
