@@ -5,6 +5,7 @@
 
 #include "forms/form.h"
 #include "forms/picture.h"
+#include "forms/picture_survey.h"
 #include "forms/tick_schedule.h"
 #include "forms/units.h"
 
@@ -255,6 +256,28 @@ TEST(Pictures, NaturalSizeComesFromTheBytes) {
                                         std::span<const std::uint8_t>(jpeg, 12));
             }),
             481);
+}
+
+// What a host gets ready before a paint: every picture the paint draws, where, in its order.
+TEST_F(SampleForm, PicturesToPaintAreThoseThePaintDrawsInTheClip) {
+  const std::uint8_t jpeg[] = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0x00, 0x00, 0xFF,
+                               0xC0, 0x00, 0x11, 0x08, 0x00, 0x78, 0x01, 0xB8, 0x03};
+  auto picture = forms::Picture::fromBytes(forms::PictureKind::Bitmap, jpeg);
+  form.setPicture(picture);  // drawn first, at its natural 440x120
+  back.setPicture(picture);
+  back.setStretch(true);
+  inner.setPicture(picture);
+  inner.setStretch(true);
+  auto uses = forms::picturesToPaint(form, form.clientPixels());
+  ASSERT_EQ(uses.size(), 3u);
+  EXPECT_EQ(uses[0].rect, (forms::PixelRect{0, 0, 440, 120}));
+  EXPECT_EQ(uses[1].rect, (forms::PixelRect{0, 0, 200, 200}));
+  EXPECT_EQ(uses[2].rect, (forms::PixelRect{10, 310, 40, 40}));  // within the picture box
+  EXPECT_EQ(uses[2].picture, picture.get());
+  // A clip below the image and the backdrop: only the picture box's image.
+  EXPECT_EQ(forms::picturesToPaint(form, {0, 300, 100, 100}).size(), 1u);
+  box.setVisible(false);
+  EXPECT_EQ(forms::picturesToPaint(form, {0, 300, 100, 100}).size(), 0u);
 }
 
 TEST(Pictures, NoneLargerThan4096PixelsEitherWay) {
