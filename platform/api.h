@@ -90,6 +90,7 @@ enum class Asset {
   FontMing,
   FontBlack
 };
+constexpr Asset kLastAsset = Asset::FontBlack;
 std::span<const std::uint8_t> embedded(Asset asset);
 
 }  // namespace platform

@@ -1,8 +1,11 @@
 // X11 backend: implements the forms Painter declared in cairo_painter.h.
 #include "platform/x11/cairo_painter.h"
 
+#include <algorithm>
+#include <memory>
 #include <vector>
 
+#include "platform/x11/decode_ahead.h"
 #include "platform/x11/icon_decoder.h"
 #include "platform/x11/jpeg_decoder.h"
 
@@ -97,13 +100,22 @@ void CairoPainter::frame(const forms::PixelRect& rect, forms::Colour colour) {
   cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
 }
 
+namespace {
+
+Surface decodeBitmap(std::span<const std::uint8_t> bytes) {
+  if (Surface ahead = DecodeAhead::take(bytes)) return ahead;
+  return decodeJpeg(bytes);
+}
+
+}  // namespace
+
 CairoPainter::Decoded& CairoPainter::decoded(const forms::Picture& picture) {
   Decoded& entry = pictures_[&picture];
-  if (entry.bytes == picture.bytes().data() && entry.bytes) return entry;
-  entry = Decoded{picture.bytes().data(), std::monostate{}, {}};
+  if (entry.encoded.data() == picture.bytes().data() && entry.encoded.data()) return entry;
+  entry = Decoded{picture.bytes(), std::monostate{}, {}, false};
   switch (picture.kind()) {
     case forms::PictureKind::Bitmap:
-      if (Surface s = decodeJpeg(picture.bytes())) entry.content = std::move(s);
+      if (Surface s = decodeBitmap(picture.bytes())) entry.content = std::move(s);
       break;
     case forms::PictureKind::Icon:
       if (Surface s = iconSurface(picture.bytes())) entry.content = std::move(s);
@@ -115,34 +127,102 @@ CairoPainter::Decoded& CairoPainter::decoded(const forms::Picture& picture) {
   return entry;
 }
 
+cairo_surface_t* CairoPainter::naturalRaster(Decoded& picture) {
+  if (picture.givenUp) {
+    picture.givenUp = false;
+    if (Surface s = decodeBitmap(picture.encoded)) picture.content = std::move(s);
+  }
+  auto* raster = std::get_if<Surface>(&picture.content);
+  return raster ? raster->get() : nullptr;
+}
+
 void CairoPainter::drawPicture(const forms::Picture& picture, const forms::PixelRect& rect) {
   if (outsideClip(rect)) return;
   Decoded& d = decoded(picture);
-  if (std::holds_alternative<Surface>(d.content)) {
+  if (std::holds_alternative<Surface>(d.content) || d.givenUp) {
     if (cairo_surface_t* raster = rasterAt(d, rect.width, rect.height)) copyRaster(raster, rect);
   }
   if (const auto* metafile = std::get_if<Metafile>(&d.content)) playMetafile(cr_, *metafile, rect);
 }
 
+namespace {
+
+// Whether a raster picture is drawn pixel for pixel, read from its header's size.
+bool atNaturalSize(const forms::PictureUse& use) {
+  return use.rect.width * forms::kTwipsPerPixel == static_cast<int>(use.picture->width()) &&
+         use.rect.height * forms::kTwipsPerPixel == static_cast<int>(use.picture->height());
+}
+
+}  // namespace
+
+void CairoPainter::prepare(const std::vector<forms::PictureUse>& uses) {
+  ahead_.reset();                                // the last paint's second thread has ended
+  std::vector<const forms::Picture*> keptWhole;  // drawn at natural size by this paint
+  for (const forms::PictureUse& use : uses)
+    if (atNaturalSize(use)) keptWhole.push_back(use.picture);
+  std::vector<ResampleAhead::Job> jobs;
+  std::map<Decoded*, std::shared_ptr<cairo_surface_t>> givenUp;
+  for (const forms::PictureUse& use : uses) {
+    if (outsideClip(use.rect) || use.picture->kind() == forms::PictureKind::Metafile ||
+        atNaturalSize(use))
+      continue;
+    Decoded& d = decoded(*use.picture);
+    if (d.stretched.contains({use.rect.width, use.rect.height})) continue;
+    auto given = givenUp.find(&d);
+    cairo_surface_t* raster = given != givenUp.end() ? given->second.get() : naturalRaster(d);
+    if (!raster) continue;
+    Surface& target = d.stretched[{use.rect.width, use.rect.height}];
+    target = createSurface(cairo_image_surface_get_format(raster), use.rect.width, use.rect.height);
+    if (!target) {
+      d.stretched.erase({use.rect.width, use.rect.height});
+      continue;
+    }
+    std::shared_ptr<cairo_surface_t> keep;
+    if (use.picture->kind() == forms::PictureKind::Bitmap &&
+        std::find(keptWhole.begin(), keptWhole.end(), use.picture) == keptWhole.end()) {
+      auto& owner = givenUp[&d];
+      if (!owner) {
+        owner.reset(std::get<Surface>(d.content).release(), SurfaceRelease{});
+        d.content = std::monostate{};
+        d.givenUp = true;
+      }
+      keep = owner;
+    }
+    jobs.push_back({rasterOf(raster), rasterOf(target.get()), std::move(keep)});
+  }
+  givenUp.clear();  // the jobs hold the rasters given up until they are stretched
+  // One picture alone is stretched here: a thread would only wait for it.
+  if (jobs.size() > 1) {
+    ahead_ = std::make_unique<ResampleAhead>(std::move(jobs));
+  } else {
+    for (auto& job : jobs) {
+      resample(job.source, job.target);
+      job.keep.reset();
+    }
+  }
+}
+
 cairo_surface_t* CairoPainter::rasterAt(Decoded& picture, int width, int height) {
-  cairo_surface_t* raster = std::get<Surface>(picture.content).get();
-  if (cairo_image_surface_get_width(raster) == width &&
-      cairo_image_surface_get_height(raster) == height)
-    return raster;
   Surface& stretched = picture.stretched[{width, height}];
-  if (stretched) return stretched.get();
+  if (stretched) {
+    if (ahead_) ahead_->finish(cairo_image_surface_get_data(stretched.get()));
+    cairo_surface_mark_dirty(stretched.get());
+    return stretched.get();
+  }
+  cairo_surface_t* raster = naturalRaster(picture);
+  if (!raster) {
+    picture.stretched.erase({width, height});
+    return nullptr;
+  }
+  if (cairo_image_surface_get_width(raster) == width &&
+      cairo_image_surface_get_height(raster) == height) {
+    picture.stretched.erase({width, height});
+    return raster;
+  }
   stretched = createSurface(cairo_image_surface_get_format(raster), width, height);
   if (!stretched) return nullptr;
-  cairo_t* cr = cairo_create(stretched.get());
-  cairo_scale(cr, double(width) / cairo_image_surface_get_width(raster),
-              double(height) / cairo_image_surface_get_height(raster));
-  cairo_set_source_surface(cr, raster, 0, 0);
-  // Edge pixels extend outwards rather than fading into what lies behind.
-  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_paint(cr);
-  cairo_destroy(cr);
+  resample(rasterOf(raster), rasterOf(stretched.get()));
+  cairo_surface_mark_dirty(stretched.get());
   return stretched.get();
 }
 

@@ -12,13 +12,18 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include "forms/painter.h"
+#include "forms/picture_survey.h"
 #include "platform/x11/metafile_player.h"
+#include "platform/x11/resample_ahead.h"
 #include "platform/x11/surface.h"
 #include "platform/x11/text_layout.h"
 
@@ -43,6 +48,10 @@ class CairoPainter : public forms::Painter {
   void setClip(const forms::PixelRect& rect);
   void clearClip();
 
+  // Gets the pictures of the coming paint ready: those to be stretched to a size not yet made
+  // are stretched partly on a second thread while the paint goes on (see resample_ahead.h).
+  void prepare(const std::vector<forms::PictureUse>& uses);
+
   // forms::Painter
   forms::PixelSize measureText(std::u16string_view text, const forms::Font& font) override;
   void fill(const forms::PixelRect& rect, forms::Colour colour) override;
@@ -53,14 +62,19 @@ class CairoPainter : public forms::Painter {
 
  private:
   // A picture decoded once: a raster (bitmap, icon), a parsed metafile, or nothing; and the
-  // raster resampled once for each size it is stretched to, so a repaint only copies pixels.
+  // raster resampled once for each size it is stretched to, so a repaint only copies pixels. A
+  // bitmap that a paint draws only stretched gives its natural-size raster up once stretched,
+  // and is decoded again should another size be wanted: no frame needs it kept.
   struct Decoded {
-    const std::uint8_t* bytes = nullptr;  // tells a picture from a later one at its address
+    std::span<const std::uint8_t> encoded;  // tells a picture from a later one at its address
     std::variant<std::monostate, Surface, Metafile> content;
     std::map<std::pair<int, int>, Surface> stretched;
+    bool givenUp = false;  // the raster was dropped after stretching, not missing
   };
   Decoded& decoded(const forms::Picture& picture);
-  static cairo_surface_t* rasterAt(Decoded& picture, int width, int height);
+  cairo_surface_t* rasterAt(Decoded& picture, int width, int height);
+  // The natural-size raster, decoded again if it was given up; null when there is none.
+  cairo_surface_t* naturalRaster(Decoded& picture);
   void copyRaster(cairo_surface_t* raster, const forms::PixelRect& rect);
   // Cairo's font for one of ours at a pixel size, made once.
   cairo_scaled_font_t* scaledFont(FontId font, int pixelSize);
@@ -74,6 +88,8 @@ class CairoPainter : public forms::Painter {
   cairo_font_options_t* fontOptions_ = nullptr;
   std::map<std::pair<FontId, int>, cairo_scaled_font_t*> fonts_;
   std::unordered_map<const forms::Picture*, Decoded> pictures_;
+  // After the pictures whose pixels it writes.
+  std::unique_ptr<ResampleAhead> ahead_;
 };
 
 }  // namespace platform::x11

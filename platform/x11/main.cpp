@@ -10,6 +10,7 @@
 #include "platform/posix/resource_floor.h"
 #include "platform/posix/wine_drive.h"
 #include "platform/wayland/host.h"
+#include "platform/x11/decode_ahead.h"
 #include "platform/x11/host.h"
 
 namespace {
@@ -30,6 +31,8 @@ int main() {
     return EXIT_FAILURE;
   }
   platform::posix::settleWinePrefix();
+  // The pictures are decoded on the second core while this one waits for the display.
+  platform::x11::DecodeAhead pictures(platform::x11::DecodeAhead::embeddedJpegs());
   if (platform::wayland::Host::wanted()) {
     platform::wayland::Host host;
     if (host.open()) return runOn(host);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/api.h"
+#include "platform/x11/decode_ahead.h"
 #include "platform/x11/jpeg_decoder.h"
 #include "tests/x11/pixels.h"
 
@@ -90,6 +91,45 @@ TEST(CairoPainter, StretchedBitmapCoversExactlyItsRectangle) {
     ASSERT_NE(pixel(p.surface(), x, 30), 0xFF00FFu) << x;
     ASSERT_NE(pixel(p.surface(), x, 103), 0xFF00FFu) << x;
   }
+}
+
+// Pictures stretched ahead on a second thread are the pixels the paint would have made, also
+// those the first paint after it did not reach, and the pictures decoded ahead are the decoder's.
+TEST(CairoPainter, PicturesPreparedAheadAreThoseThePaintWouldMake) {
+  platform::x11::DecodeAhead ahead(platform::x11::DecodeAhead::embeddedJpegs());
+  auto banner =
+      forms::Picture::fromBytes(forms::PictureKind::Bitmap, platform::embedded(Asset::TitleBanner));
+  auto face =
+      forms::Picture::fromBytes(forms::PictureKind::Bitmap, platform::embedded(Asset::UpFace));
+  std::vector<forms::PictureUse> uses{{banner.get(), {0, 0, 492, 74}},
+                                      {face.get(), {0, 80, 159, 85}},
+                                      {face.get(), {160, 80, 335, 85}},
+                                      {face.get(), {0, 170, 440, 120}},  // natural size
+                                      {banner.get(), {300, 170, 61, 37}}};
+  CairoPainter prepared(571, 300), plain(571, 300);
+  prepared.prepare(uses);
+  prepared.setClip({0, 0, 571, 79});  // the first paint draws the banner alone
+  for (const auto& use : uses) prepared.drawPicture(*use.picture, use.rect);
+  prepared.clearClip();
+  prepared.prepare({});  // the next paint's: nothing new to stretch
+  for (const auto& use : uses) prepared.drawPicture(*use.picture, use.rect);
+  for (const auto& use : uses) plain.drawPicture(*use.picture, use.rect);
+  int differing = 0;
+  for (int y = 0; y < 300; ++y)
+    for (int x = 0; x < 571; ++x)
+      differing += pixel(prepared.surface(), x, y) != pixel(plain.surface(), x, y);
+  EXPECT_EQ(differing, 0);
+
+  // The painters took the banner and the face; the backdrop is still there, once.
+  auto backdrop = platform::embedded(Asset::Backdrop);
+  auto decoded = platform::x11::DecodeAhead::take(backdrop);
+  ASSERT_TRUE(decoded);
+  auto own = platform::x11::decodeJpeg(backdrop);
+  for (int y = 0; y < 252; y += 3)
+    for (int x = 0; x < 572; x += 3)
+      ASSERT_EQ(pixel(decoded.get(), x, y), pixel(own.get(), x, y)) << x << "," << y;
+  EXPECT_FALSE(platform::x11::DecodeAhead::take(backdrop));
+  EXPECT_FALSE(platform::x11::DecodeAhead::take(platform::embedded(Asset::FontMing)));
 }
 
 TEST(CairoPainter, MetafileAndIconLeaveTheBackgroundWhereTheyPaintNothing) {
