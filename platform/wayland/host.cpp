@@ -228,10 +228,7 @@ void Host::paint() {
   if (!stale_.empty()) {
     if (painter_->width() != placed_.drawnWidth || painter_->height() != placed_.drawnHeight)
       painter_->resize(placed_.drawnWidth, placed_.drawnHeight);
-    painter_->setClip(stale_);
-    painter_->prepare(forms::picturesToPaint(*form_, stale_));
-    form_->paint(*painter_);
-    painter_->clearClip();
+    painter_->paint(*form_, stale_);
     stale_ = {};
   }
   if (!configured_ || unshown_.empty()) return;

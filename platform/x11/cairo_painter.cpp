@@ -5,9 +5,11 @@
 #include <memory>
 #include <vector>
 
+#include "forms/form.h"
 #include "platform/x11/decode_ahead.h"
 #include "platform/x11/icon_decoder.h"
 #include "platform/x11/jpeg_decoder.h"
+#include "platform/x11/resample.h"
 
 namespace platform::x11 {
 namespace {
@@ -145,6 +147,13 @@ void CairoPainter::drawPicture(const forms::Picture& picture, const forms::Pixel
   if (const auto* metafile = std::get_if<Metafile>(&d.content)) playMetafile(cr_, *metafile, rect);
 }
 
+void CairoPainter::paint(const forms::Form& form, const forms::PixelRect& clip) {
+  setClip(clip);
+  prepare(forms::picturesToPaint(form, clip));
+  form.paint(*this);
+  clearClip();
+}
+
 namespace {
 
 // Whether a raster picture is drawn pixel for pixel, read from its header's size.
@@ -156,74 +165,46 @@ bool atNaturalSize(const forms::PictureUse& use) {
 }  // namespace
 
 void CairoPainter::prepare(const std::vector<forms::PictureUse>& uses) {
-  ahead_.reset();                                // the last paint's second thread has ended
   std::vector<const forms::Picture*> keptWhole;  // drawn at natural size by this paint
   for (const forms::PictureUse& use : uses)
     if (atNaturalSize(use)) keptWhole.push_back(use.picture);
-  std::vector<ResampleAhead::Job> jobs;
-  std::map<Decoded*, std::shared_ptr<cairo_surface_t>> givenUp;
+  std::vector<Decoded*> stretchedOnly;
   for (const forms::PictureUse& use : uses) {
-    if (outsideClip(use.rect) || use.picture->kind() == forms::PictureKind::Metafile ||
+    if (outsideClip(use.rect) || use.picture->kind() != forms::PictureKind::Bitmap ||
         atNaturalSize(use))
       continue;
     Decoded& d = decoded(*use.picture);
-    if (d.stretched.contains({use.rect.width, use.rect.height})) continue;
-    auto given = givenUp.find(&d);
-    cairo_surface_t* raster = given != givenUp.end() ? given->second.get() : naturalRaster(d);
-    if (!raster) continue;
-    Surface& target = d.stretched[{use.rect.width, use.rect.height}];
-    target = createSurface(cairo_image_surface_get_format(raster), use.rect.width, use.rect.height);
-    if (!target) {
-      d.stretched.erase({use.rect.width, use.rect.height});
-      continue;
-    }
-    std::shared_ptr<cairo_surface_t> keep;
-    if (use.picture->kind() == forms::PictureKind::Bitmap &&
-        std::find(keptWhole.begin(), keptWhole.end(), use.picture) == keptWhole.end()) {
-      auto& owner = givenUp[&d];
-      if (!owner) {
-        owner.reset(std::get<Surface>(d.content).release(), SurfaceRelease{});
-        d.content = std::monostate{};
-        d.givenUp = true;
-      }
-      keep = owner;
-    }
-    jobs.push_back({rasterOf(raster), rasterOf(target.get()), std::move(keep)});
+    rasterAt(d, use.rect.width, use.rect.height);
+    if (std::find(keptWhole.begin(), keptWhole.end(), use.picture) == keptWhole.end())
+      stretchedOnly.push_back(&d);
   }
-  givenUp.clear();  // the jobs hold the rasters given up until they are stretched
-  // One picture alone is stretched here: a thread would only wait for it.
-  if (jobs.size() > 1) {
-    ahead_ = std::make_unique<ResampleAhead>(std::move(jobs));
-  } else {
-    for (auto& job : jobs) {
-      resample(job.source, job.target);
-      job.keep.reset();
-    }
+  // Every size this paint wants is made: the natural-size rasters that it does not draw go.
+  for (Decoded* d : stretchedOnly) {
+    if (!std::holds_alternative<Surface>(d->content)) continue;
+    d->content = std::monostate{};
+    d->givenUp = true;
   }
 }
 
 cairo_surface_t* CairoPainter::rasterAt(Decoded& picture, int width, int height) {
-  Surface& stretched = picture.stretched[{width, height}];
-  if (stretched) {
-    if (ahead_) ahead_->finish(cairo_image_surface_get_data(stretched.get()));
-    cairo_surface_mark_dirty(stretched.get());
-    return stretched.get();
+  auto found = picture.stretched.find({width, height});
+  if (found != picture.stretched.end() && found->second) {
+    return found->second.get();
   }
+  auto* kept = std::get_if<Surface>(&picture.content);
+  if (kept && cairo_image_surface_get_width(kept->get()) == width &&
+      cairo_image_surface_get_height(kept->get()) == height)
+    return kept->get();
   cairo_surface_t* raster = naturalRaster(picture);
-  if (!raster) {
-    picture.stretched.erase({width, height});
-    return nullptr;
-  }
+  if (!raster) return nullptr;
   if (cairo_image_surface_get_width(raster) == width &&
-      cairo_image_surface_get_height(raster) == height) {
-    picture.stretched.erase({width, height});
+      cairo_image_surface_get_height(raster) == height)
     return raster;
-  }
-  stretched = createSurface(cairo_image_surface_get_format(raster), width, height);
+  Surface stretched = createSurface(cairo_image_surface_get_format(raster), width, height);
   if (!stretched) return nullptr;
   resample(rasterOf(raster), rasterOf(stretched.get()));
   cairo_surface_mark_dirty(stretched.get());
-  return stretched.get();
+  return (picture.stretched[{width, height}] = std::move(stretched)).get();
 }
 
 void CairoPainter::copyRaster(cairo_surface_t* raster, const forms::PixelRect& rect) {
@@ -237,14 +218,15 @@ void CairoPainter::copyRaster(cairo_surface_t* raster, const forms::PixelRect& r
 }
 
 cairo_scaled_font_t* CairoPainter::scaledFont(FontId font, int pixelSize) {
-  cairo_scaled_font_t*& scaled = fonts_[{font, pixelSize}];
-  if (!scaled) {
-    // Glyphs are rasterised at the density's own pixel size, never scaled afterwards.
-    cairo_matrix_t size, device;
-    cairo_matrix_init_scale(&size, pixelSize, pixelSize);
-    cairo_matrix_init_identity(&device);
-    scaled = cairo_scaled_font_create(cairoFace(font), &size, &device, fontOptions_);
-  }
+  auto found = fonts_.find({font, pixelSize});
+  if (found != fonts_.end()) return found->second;
+  // Glyphs are rasterised at the density's own pixel size, never scaled afterwards.
+  cairo_matrix_t size, device;
+  cairo_matrix_init_scale(&size, pixelSize, pixelSize);
+  cairo_matrix_init_identity(&device);
+  cairo_scaled_font_t* scaled =
+      cairo_scaled_font_create(cairoFace(font), &size, &device, fontOptions_);
+  fonts_[{font, pixelSize}] = scaled;
   return scaled;
 }
 

@@ -23,7 +23,6 @@
 #include "forms/painter.h"
 #include "forms/picture_survey.h"
 #include "platform/x11/metafile_player.h"
-#include "platform/x11/resample_ahead.h"
 #include "platform/x11/surface.h"
 #include "platform/x11/text_layout.h"
 
@@ -48,8 +47,11 @@ class CairoPainter : public forms::Painter {
   void setClip(const forms::PixelRect& rect);
   void clearClip();
 
-  // Gets the pictures of the coming paint ready: those to be stretched to a size not yet made
-  // are stretched partly on a second thread while the paint goes on (see resample_ahead.h).
+  // Paints the form within the clip, as the window hosts do: the pictures first (see prepare).
+  void paint(const forms::Form& form, const forms::PixelRect& clip);
+
+  // Gets the pictures of the coming paint ready: each stretched to every size it is drawn at;
+  // then a bitmap drawn only stretched gives up its natural-size raster (see Decoded).
   void prepare(const std::vector<forms::PictureUse>& uses);
 
   // forms::Painter
@@ -88,8 +90,6 @@ class CairoPainter : public forms::Painter {
   cairo_font_options_t* fontOptions_ = nullptr;
   std::map<std::pair<FontId, int>, cairo_scaled_font_t*> fonts_;
   std::unordered_map<const forms::Picture*, Decoded> pictures_;
-  // After the pictures whose pixels it writes.
-  std::unique_ptr<ResampleAhead> ahead_;
 };
 
 }  // namespace platform::x11

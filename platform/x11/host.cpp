@@ -285,10 +285,7 @@ void Host::paint() {
   if (!stale_.empty()) {
     int width = std::max(1, bounds_.width), height = std::max(1, bounds_.height);
     if (painter_->width() != width || painter_->height() != height) painter_->resize(width, height);
-    painter_->setClip(stale_);
-    painter_->prepare(forms::picturesToPaint(*form_, stale_));
-    form_->paint(*painter_);
-    painter_->clearClip();
+    painter_->paint(*form_, stale_);
     stale_ = {};
   }
   if (exposed_ && !unshown_.empty()) {

@@ -93,8 +93,10 @@ TEST(CairoPainter, StretchedBitmapCoversExactlyItsRectangle) {
   }
 }
 
-// Pictures stretched ahead on a second thread are the pixels the paint would have made, also
-// those the first paint after it did not reach, and the pictures decoded ahead are the decoder's.
+// Pictures got ready before the paint, with the natural-size rasters of those drawn only
+// stretched given up, paint the same pixels as pictures stretched as they are met, also when a
+// given-up picture is later wanted at another size; and the pictures decoded ahead are the
+// decoder's own.
 TEST(CairoPainter, PicturesPreparedAheadAreThoseThePaintWouldMake) {
   platform::x11::DecodeAhead ahead(platform::x11::DecodeAhead::embeddedJpegs());
   auto banner =
@@ -104,21 +106,21 @@ TEST(CairoPainter, PicturesPreparedAheadAreThoseThePaintWouldMake) {
   std::vector<forms::PictureUse> uses{{banner.get(), {0, 0, 492, 74}},
                                       {face.get(), {0, 80, 159, 85}},
                                       {face.get(), {160, 80, 335, 85}},
-                                      {face.get(), {0, 170, 440, 120}},  // natural size
+                                      {face.get(), {0, 170, 440, 120}},  // natural size: kept
                                       {banner.get(), {300, 170, 61, 37}}};
   CairoPainter prepared(571, 300), plain(571, 300);
   prepared.prepare(uses);
-  prepared.setClip({0, 0, 571, 79});  // the first paint draws the banner alone
   for (const auto& use : uses) prepared.drawPicture(*use.picture, use.rect);
-  prepared.clearClip();
-  prepared.prepare({});  // the next paint's: nothing new to stretch
-  for (const auto& use : uses) prepared.drawPicture(*use.picture, use.rect);
+  prepared.prepare({});                                // the next paint's: nothing new
+  prepared.drawPicture(*banner, {300, 220, 250, 60});  // a size not made: decoded again
   for (const auto& use : uses) plain.drawPicture(*use.picture, use.rect);
+  plain.drawPicture(*banner, {300, 220, 250, 60});
   int differing = 0;
   for (int y = 0; y < 300; ++y)
     for (int x = 0; x < 571; ++x)
       differing += pixel(prepared.surface(), x, y) != pixel(plain.surface(), x, y);
   EXPECT_EQ(differing, 0);
+  EXPECT_NE(pixel(prepared.surface(), 420, 250), 0u);  // the banner was drawn there
 
   // The painters took the banner and the face; the backdrop is still there, once.
   auto backdrop = platform::embedded(Asset::Backdrop);

@@ -38,9 +38,8 @@ std::unique_ptr<platform::x11::CairoPainter> render(State state, int dpi) {
   }
   forms::PixelRect client = launcher.form().clientPixels();
   auto painter = std::make_unique<platform::x11::CairoPainter>(client.width, client.height);
-  // As the window hosts paint: the pictures stretched on two threads.
-  painter->prepare(forms::picturesToPaint(launcher.form(), client));
-  launcher.form().paint(*painter);
+  // As the window hosts paint: on two threads.
+  painter->paint(launcher.form(), client);
   return painter;
 }
 
