@@ -1,6 +1,6 @@
 // The pictures a paint of a form would draw, and the rectangles they would fill, found by painting
-// it into nothing. A host that gets pictures ready ahead of the paint (decoded and resampled on
-// another core) asks this first.
+// it into nothing. A host that gets pictures ready ahead of the paint (every size stretched, and
+// what no frame needs dropped) asks this first.
 #pragma once
 
 #include <vector>

@@ -1,13 +1,12 @@
 // X11 backend: a raster stretched to another size with Cairo's good filter, the edge pixels
-// extended outwards, on whichever thread calls it.
+// extended outwards.
 #pragma once
 
 #include <cairo.h>
 
 namespace platform::x11 {
 
-// The pixels of an image surface, by address: what a thread other than the surface's owner may
-// read or write, since Cairo's objects themselves are not shared between threads.
+// The pixels of an image surface, by address.
 struct Raster {
   unsigned char* data = nullptr;
   cairo_format_t format = CAIRO_FORMAT_RGB24;
@@ -15,8 +14,8 @@ struct Raster {
 };
 Raster rasterOf(cairo_surface_t* surface);
 
-// Every pixel of the target, from the source stretched to the target's size. Makes Cairo objects
-// of its own over both, so that two threads may each stretch other pictures at once.
+// Every pixel of the target, from the source stretched to the target's size, through Cairo
+// objects of its own over both.
 void resample(const Raster& source, const Raster& target);
 
 }  // namespace platform::x11
