@@ -1,10 +1,11 @@
-/* The floor of loma's stack: floor.c's window, with its frame drawn by the libraries loma draws
- * with, doing the work of loma's first frame and nothing else. TurboJPEG decodes the four
- * pictures (backdrop, banner, the two button faces) and Cairo resamples each to where loma's first
- * frame shows it; fontconfig gets a configuration from memory with only the two label fonts; Pango
- * lays out and Cairo draws the four captions in their sizes. Not drawn: the countdown notice, a
- * metafile that loma plays with its own code. The bench runs it beside loma: what loma spends
- * beyond it is loma's own; what it spends beyond floor.c is the libraries'.
+/* The floor of the stack loma drew with before its text came from FreeType directly: floor.c's
+ * window, with its frame drawn by TurboJPEG, Cairo, fontconfig and Pango, doing the work of loma's
+ * first frame and nothing else. TurboJPEG decodes the four pictures (backdrop, banner, the two
+ * button faces) and Cairo resamples each to where loma's first frame shows it; fontconfig gets a
+ * configuration from memory with only the two label fonts; Pango lays out and Cairo draws the four
+ * captions in their sizes. Not drawn: the countdown notice, a metafile that loma plays with its
+ * own code. The bench runs it beside loma as the old stack's floor: loma now spends less than it
+ * (no Pango, fontconfig or GLib); what floor.c spends is the floor of any program.
  *
  * Reads the pictures and fonts from $LOMA_ASSETS (default ./assets).
  * Build: cc -O2 -o floor_stack floor.c floor_stack.c $(pkg-config --cflags --libs pangocairo

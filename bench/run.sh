@@ -5,9 +5,9 @@
 #
 # What runs beside loma, each showing a 571x253 window with loma's hints and ending itself:
 # - floor: bench/floor.c, plain Xlib putting one frame of ready pixels: no program does less.
-# - stack: bench/floor_stack.c, the same window with its frame drawn by loma's libraries
-#   (TurboJPEG, Cairo, Pango, fontconfig) doing the work of loma's first frame and nothing more:
-#   the floor of loma's stack.
+# - stack: bench/floor_stack.c, the same window with its frame drawn by the stack loma drew its
+#   text with before (TurboJPEG, Cairo, Pango, fontconfig) doing the work of loma's first frame
+#   and nothing more: the floor of that old stack.
 # - yad: a comparable GTK dialog (undecorated, on top, no focus, closing itself).
 # - under Wine: bench/floor_win32.c, a WS_POPUP window painted with one frame of ready pixels,
 #   and bench/floor_win32_stack.c, the same window drawn by LOMA.exe's system libraries (OLE
