@@ -2,14 +2,12 @@
 #include "platform/x11/cairo_painter.h"
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 #include "forms/form.h"
 #include "platform/x11/decode_ahead.h"
 #include "platform/x11/icon_decoder.h"
 #include "platform/x11/jpeg_decoder.h"
-#include "platform/x11/resample.h"
 
 namespace platform::x11 {
 namespace {
@@ -170,9 +168,7 @@ void CairoPainter::prepare(const std::vector<forms::PictureUse>& uses) {
     if (atNaturalSize(use)) keptWhole.push_back(use.picture);
   std::vector<Decoded*> stretchedOnly;
   for (const forms::PictureUse& use : uses) {
-    if (outsideClip(use.rect) || use.picture->kind() != forms::PictureKind::Bitmap ||
-        atNaturalSize(use))
-      continue;
+    if (use.picture->kind() != forms::PictureKind::Bitmap || atNaturalSize(use)) continue;
     Decoded& d = decoded(*use.picture);
     rasterAt(d, use.rect.width, use.rect.height);
     if (std::find(keptWhole.begin(), keptWhole.end(), use.picture) == keptWhole.end())
@@ -187,14 +183,8 @@ void CairoPainter::prepare(const std::vector<forms::PictureUse>& uses) {
 }
 
 cairo_surface_t* CairoPainter::rasterAt(Decoded& picture, int width, int height) {
-  auto found = picture.stretched.find({width, height});
-  if (found != picture.stretched.end() && found->second) {
-    return found->second.get();
-  }
-  auto* kept = std::get_if<Surface>(&picture.content);
-  if (kept && cairo_image_surface_get_width(kept->get()) == width &&
-      cairo_image_surface_get_height(kept->get()) == height)
-    return kept->get();
+  auto made = picture.stretched.find({width, height});
+  if (made != picture.stretched.end()) return made->second.get();
   cairo_surface_t* raster = naturalRaster(picture);
   if (!raster) return nullptr;
   if (cairo_image_surface_get_width(raster) == width &&
@@ -202,8 +192,16 @@ cairo_surface_t* CairoPainter::rasterAt(Decoded& picture, int width, int height)
     return raster;
   Surface stretched = createSurface(cairo_image_surface_get_format(raster), width, height);
   if (!stretched) return nullptr;
-  resample(rasterOf(raster), rasterOf(stretched.get()));
-  cairo_surface_mark_dirty(stretched.get());
+  cairo_t* cr = cairo_create(stretched.get());
+  cairo_scale(cr, double(width) / cairo_image_surface_get_width(raster),
+              double(height) / cairo_image_surface_get_height(raster));
+  cairo_set_source_surface(cr, raster, 0, 0);
+  // Edge pixels extend outwards rather than fading into what lies behind.
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr);
+  cairo_destroy(cr);
   return (picture.stretched[{width, height}] = std::move(stretched)).get();
 }
 
@@ -218,15 +216,14 @@ void CairoPainter::copyRaster(cairo_surface_t* raster, const forms::PixelRect& r
 }
 
 cairo_scaled_font_t* CairoPainter::scaledFont(FontId font, int pixelSize) {
-  auto found = fonts_.find({font, pixelSize});
-  if (found != fonts_.end()) return found->second;
-  // Glyphs are rasterised at the density's own pixel size, never scaled afterwards.
-  cairo_matrix_t size, device;
-  cairo_matrix_init_scale(&size, pixelSize, pixelSize);
-  cairo_matrix_init_identity(&device);
-  cairo_scaled_font_t* scaled =
-      cairo_scaled_font_create(cairoFace(font), &size, &device, fontOptions_);
-  fonts_[{font, pixelSize}] = scaled;
+  cairo_scaled_font_t*& scaled = fonts_[{font, pixelSize}];
+  if (!scaled) {
+    // Glyphs are rasterised at the density's own pixel size, never scaled afterwards.
+    cairo_matrix_t size, device;
+    cairo_matrix_init_scale(&size, pixelSize, pixelSize);
+    cairo_matrix_init_identity(&device);
+    scaled = cairo_scaled_font_create(cairoFace(font), &size, &device, fontOptions_);
+  }
   return scaled;
 }
 
