@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "forms/form.h"
+#include "platform/x11/box_stretch.h"
 #include "platform/x11/decode_ahead.h"
 #include "platform/x11/icon_decoder.h"
 #include "platform/x11/jpeg_decoder.h"
@@ -192,7 +193,14 @@ cairo_surface_t* CairoPainter::rasterAt(Decoded& picture, int width, int height)
     return raster;
   Surface stretched = createSurface(cairo_image_surface_get_format(raster), width, height);
   if (!stretched) return nullptr;
-  cairo_t* cr = cairo_create(stretched.get());
+  if (!boxStretch(raster, stretched.get())) stretchWithCairo(raster, stretched.get());
+  return (picture.stretched[{width, height}] = std::move(stretched)).get();
+}
+
+void CairoPainter::stretchWithCairo(cairo_surface_t* raster, cairo_surface_t* stretched) {
+  int width = cairo_image_surface_get_width(stretched);
+  int height = cairo_image_surface_get_height(stretched);
+  cairo_t* cr = cairo_create(stretched);
   cairo_scale(cr, double(width) / cairo_image_surface_get_width(raster),
               double(height) / cairo_image_surface_get_height(raster));
   cairo_set_source_surface(cr, raster, 0, 0);
@@ -202,7 +210,6 @@ cairo_surface_t* CairoPainter::rasterAt(Decoded& picture, int width, int height)
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_paint(cr);
   cairo_destroy(cr);
-  return (picture.stretched[{width, height}] = std::move(stretched)).get();
 }
 
 void CairoPainter::copyRaster(cairo_surface_t* raster, const forms::PixelRect& rect) {

@@ -1,0 +1,245 @@
+// X11 backend: implements the box stretch declared in box_stretch.h.
+//
+// Cairo 1.16 and pixman 0.42 shrink a picture in these steps, each copied here with its own
+// rounding: the pattern's scale becomes a 16.16 pixman transform whose offset is corrected so
+// that the target's centre maps where Cairo's matrix maps it; each axis gets a table of box
+// weights for 2^n phases of a pixel; every target pixel then sums the source pixels under the
+// weights of its phase, the weight of a tap being the rounded product of its two axes' weights.
+// The sums are exact integers, so the order in which they are taken does not matter: here each
+// axis's taps are worked out once per row or column instead of once per pixel.
+#include "platform/x11/box_stretch.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace platform::x11 {
+namespace {
+
+using Fixed = std::int32_t;  // 16.16
+constexpr Fixed kOne = 1 << 16;
+
+// Cairo's conversion: to the nearest 16.16 value, ties to even, through the double's mantissa.
+Fixed fixedFromDouble(double d) {
+  auto bits = std::bit_cast<std::uint64_t>(d + 103079215104.0);  // 1.5 * 2^36
+  return static_cast<Fixed>(static_cast<std::uint32_t>(bits));
+}
+
+// The trapezoid a box of width r leaves on square pixels.
+double boxKernel(double x, double r) {
+  return std::max(0.0, std::min(std::min(r, 1.0), std::min((r + 1) / 2 - x, (r + 1) / 2 + x)));
+}
+
+// One axis of the stretch: the transform's entries for it and its weights by phase.
+struct Axis {
+  double scale = 1;  // source pixels per target pixel
+  Fixed factor = 0, offset = 0;
+  int taps = 0, phaseBits = 0;
+  std::vector<Fixed> weights;  // taps weights for each of the 2^phaseBits phases
+};
+
+void makeWeights(Axis& axis, double r) {
+  axis.taps = r < 1.0 ? 2 : static_cast<int>(std::ceil(r + 1));
+  axis.phaseBits = 0;
+  while (r * (1 << axis.phaseBits) <= 128.0) ++axis.phaseBits;
+  int phases = 1 << axis.phaseBits, width = axis.taps;
+  axis.weights.assign(static_cast<std::size_t>(phases * width), 0);
+  double step = 1.0 / phases;
+  Fixed* p = axis.weights.data();
+  for (int i = 0; i < phases; ++i, p += width) {
+    double frac = (i + .5) * step;
+    double x1 = std::ceil(frac - width / 2.0 - 0.5) - frac + 0.5;  // left-most pixel's centre
+    double total = 0;
+    for (int j = 0; j < width; ++j) {
+      double v = boxKernel(x1 + j, r);
+      total += v;
+      p[j] = static_cast<Fixed>(v * 65536.0);
+    }
+    total = 1 / total;
+    Fixed newTotal = 0;
+    for (int j = 0; j < width; ++j) newTotal += (p[j] = static_cast<Fixed>(p[j] * total));
+    p[width / 2] += kOne - newTotal;  // what truncation lost goes to the centre
+  }
+}
+
+// pixman's product of a transform row with a 16.16 coordinate of a pure scale.
+std::int64_t transform(Fixed factor, Fixed offset, Fixed v) {
+  std::int64_t whole = std::int64_t{factor} * (v >> 16) + offset;
+  std::int64_t fraction = std::int64_t{factor} * (v & 0xFFFF);
+  return whole + ((fraction + 0x8000) >> 16);
+}
+
+// The offsets that make pixman's rounded transform agree with Cairo's at the target's centre.
+void centreOffsets(Axis& x, Axis& y, double xc, double yc) {
+  for (int iteration = 0; iteration < 5; ++iteration) {
+    double px = static_cast<double>(transform(x.factor, x.offset, fixedFromDouble(xc))) / kOne;
+    double py = static_cast<double>(transform(y.factor, y.offset, fixedFromDouble(yc))) / kOne;
+    // Back through the inverse of Cairo's matrix, and the error forward through the matrix.
+    px = (x.scale != 1. ? 1. / x.scale : 1.) * px + 0.0 * py;
+    py = 0.0 * px + (y.scale != 1. ? 1. / y.scale : 1.) * py;
+    Fixed dx = fixedFromDouble(x.scale * (px - xc) + 0.0);
+    Fixed dy = fixedFromDouble(y.scale * (py - yc) + 0.0);
+    x.offset -= dx;
+    y.offset -= dy;
+    if (dx == 0 && dy == 0) return;
+  }
+}
+
+// Whether Cairo shrinks this axis by convolving: at scales of .75 and more it draws bilinear,
+// as it does at exactly one half.
+bool bilinearWillDo(double scale) {
+  double h = scale * scale + 0.0;
+  return h < 1.0 / (0.75 * 0.75) || (h > 3.99 && h < 4.01);
+}
+
+// For each target position along an axis, its source pixels and their weights: the taps beyond
+// the source read its edge pixel.
+struct Taps {
+  std::vector<int> index;     // taps per target position
+  std::vector<Fixed> weight;  // idem
+};
+
+Taps tapsOf(const Axis& axis, int targetSize, int sourceSize) {
+  Taps taps;
+  int shift = 16 - axis.phaseBits, width = axis.taps;
+  int off = ((width << 16) - kOne) >> 1;
+  taps.index.resize(static_cast<std::size_t>(targetSize * width));
+  taps.weight.resize(taps.index.size());
+  Fixed first = static_cast<Fixed>(transform(axis.factor, axis.offset, kOne / 2));
+  for (int k = 0; k < targetSize; ++k) {
+    Fixed v = first + k * axis.factor;  // pixman steps along a row by adding the factor
+    Fixed c = ((v >> shift) << shift) + ((1 << shift) >> 1);  // the middle of v's phase
+    int phase = (c & 0xFFFF) >> shift;
+    int start = (c - 1 - off) >> 16;
+    for (int j = 0; j < width; ++j) {
+      auto at = static_cast<std::size_t>(k * width + j);
+      taps.index[at] = std::clamp(start + j, 0, sourceSize - 1);
+      taps.weight[at] = axis.weights[static_cast<std::size_t>(phase * width + j)];
+    }
+  }
+  return taps;
+}
+
+std::uint32_t clampToByte(std::int64_t total) {
+  return static_cast<std::uint32_t>(std::clamp<std::int64_t>((total + 0x8000) >> 16, 0, 255));
+}
+
+// One target row: the source rows under it with their weights, and the columns' taps.
+struct Row {
+  const std::uint32_t* const* lines;
+  const Fixed* lineWeight;
+  int lineCount;
+  const int* index;
+  const Fixed* weight;
+  std::uint32_t* out;
+  int width;
+};
+
+// Red and blue are summed in one 64-bit word, green alone, and alpha from the sum of the
+// weights: the unused byte of every source pixel counts as opaque.
+template <int kFixedTaps = 0>
+void stretchRow(const Row& row, int taps = kFixedTaps) {
+  if constexpr (kFixedTaps > 0) taps = kFixedTaps;
+  const int* index = row.index;
+  const Fixed* weight = row.weight;
+  for (int c = 0; c < row.width; ++c, index += taps, weight += taps) {
+    std::uint64_t redBlue = 0;
+    std::uint32_t green = 0, weights = 0;
+    for (int i = 0; i < row.lineCount; ++i) {
+      auto fy = static_cast<std::uint64_t>(row.lineWeight[i]);
+      const std::uint32_t* line = row.lines[i];
+      for (int j = 0; j < taps; ++j) {
+        auto f =
+            static_cast<std::uint32_t>((static_cast<std::uint64_t>(weight[j]) * fy + 0x8000) >> 16);
+        std::uint32_t pixel = line[index[j]];
+        redBlue += ((std::uint64_t{pixel & 0xFF0000} << 16) | (pixel & 0xFF)) * f;
+        green += ((pixel >> 8) & 0xFF) * f;
+        weights += f;
+      }
+    }
+    row.out[c] = clampToByte(std::int64_t{0xFF} * weights) << 24 |
+                 clampToByte(static_cast<std::int64_t>(redBlue >> 32)) << 16 |
+                 clampToByte(green) << 8 |
+                 clampToByte(static_cast<std::int64_t>(redBlue & 0xFFFFFFFF));
+  }
+}
+
+}  // namespace
+
+bool boxStretch(cairo_surface_t* source, cairo_surface_t* target) {
+  if (cairo_image_surface_get_format(source) != CAIRO_FORMAT_RGB24 ||
+      cairo_image_surface_get_format(target) != CAIRO_FORMAT_RGB24)
+    return false;
+  int sw = cairo_image_surface_get_width(source), sh = cairo_image_surface_get_height(source);
+  int tw = cairo_image_surface_get_width(target), th = cairo_image_surface_get_height(target);
+  if (sw <= 0 || sh <= 0 || tw <= 0 || th <= 0) return false;
+
+  // The pattern's matrix as Cairo builds it from cairo_scale: the inverse of each factor.
+  Axis x, y;
+  x.scale = 1 / (double(tw) / sw);
+  y.scale = 1 / (double(th) / sh);
+  // A determinant of about one passes for a pixel-exact matrix: Cairo draws nearest.
+  double det = x.scale * y.scale - 0.0 * 0.0;
+  if (std::fabs(det * det - 1.0) < 1.0 / 256) return false;
+  if (bilinearWillDo(x.scale) && bilinearWillDo(y.scale)) return false;
+
+  auto filterSize = [](double scale) {
+    double d = std::min(std::fabs(scale), 16.0);
+    return d < 1.0 / 0.75 ? 1.0 : d;
+  };
+  makeWeights(x, filterSize(x.scale));
+  makeWeights(y, filterSize(y.scale));
+  x.factor = fixedFromDouble(x.scale);
+  y.factor = fixedFromDouble(y.scale);
+  centreOffsets(x, y, tw / 2., th / 2.);
+
+  Taps columns = tapsOf(x, tw, sw);
+  Taps rows = tapsOf(y, th, sh);
+
+  cairo_surface_flush(source);
+  cairo_surface_flush(target);
+  const unsigned char* from = cairo_image_surface_get_data(source);
+  unsigned char* to = cairo_image_surface_get_data(target);
+  auto fromStride = static_cast<std::size_t>(cairo_image_surface_get_stride(source));
+  auto toStride = static_cast<std::size_t>(cairo_image_surface_get_stride(target));
+  if (!from || !to) return false;
+
+  std::vector<const std::uint32_t*> lines(static_cast<std::size_t>(y.taps));
+  for (int r = 0; r < th; ++r) {
+    for (int i = 0; i < y.taps; ++i)
+      lines[static_cast<std::size_t>(i)] = reinterpret_cast<const std::uint32_t*>(
+          from + static_cast<std::size_t>(rows.index[static_cast<std::size_t>(r * y.taps + i)]) *
+                     fromStride);
+    Row row{lines.data(),
+            &rows.weight[static_cast<std::size_t>(r * y.taps)],
+            y.taps,
+            columns.index.data(),
+            columns.weight.data(),
+            reinterpret_cast<std::uint32_t*>(to + static_cast<std::size_t>(r) * toStride),
+            tw};
+    // The common widths of the box get loops the compiler unrolls.
+    switch (x.taps) {
+      case 2:
+        stretchRow<2>(row);
+        break;
+      case 3:
+        stretchRow<3>(row);
+        break;
+      case 4:
+        stretchRow<4>(row);
+        break;
+      case 5:
+        stretchRow<5>(row);
+        break;
+      default:
+        stretchRow(row, x.taps);
+        break;
+    }
+  }
+  cairo_surface_mark_dirty(target);
+  return true;
+}
+
+}  // namespace platform::x11

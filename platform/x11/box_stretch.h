@@ -1,0 +1,19 @@
+// X11 backend: the shrinking of an opaque raster that Cairo does with its GOOD filter and a box
+// kernel, done here with the very same arithmetic but without pixman's general per-pixel fetch,
+// which spends nearly twice the instructions on it (18.6 M against 10.5 M for the two button
+// faces at 96 dpi). The launcher's pictures are drawn this way wherever a side shrinks by more
+// than a quarter.
+#pragma once
+
+#include <cairo.h>
+
+namespace platform::x11 {
+
+// Fills `target` with `source` scaled to the target's size, byte for byte as painting the source
+// through a scaled pattern with CAIRO_FILTER_GOOD, CAIRO_EXTEND_PAD and CAIRO_OPERATOR_SOURCE
+// would. Both must be RGB24 image surfaces. Returns false, having drawn nothing, where Cairo would
+// not convolve: no side shrinks by more than a quarter (it draws bilinear), or the two scales undo
+// each other (it draws nearest).
+bool boxStretch(cairo_surface_t* source, cairo_surface_t* target);
+
+}  // namespace platform::x11
