@@ -18,7 +18,7 @@ bool isJpeg(std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 DecodeAhead::DecodeAhead(const std::vector<std::span<const std::uint8_t>>& files) {
-  for (auto bytes : files) items_.push_back({bytes, {}, false, false});
+  for (auto bytes : files) items_.push_back({bytes, {}, false, false, false});
   current = this;
   // Without a thread (none left to the process) nothing is decoded ahead: the painter decodes.
   try {
@@ -38,18 +38,22 @@ DecodeAhead::~DecodeAhead() {
 }
 
 void DecodeAhead::decodeAll() {
-  for (std::size_t i = 0;; ++i) {
-    std::span<const std::uint8_t> bytes;
+  for (;;) {
+    Item* item = nullptr;
     {
       std::lock_guard lock(mutex_);
-      if (stopping_ || i >= items_.size()) return;
-      bytes = items_[i].bytes;
+      if (stopping_) return;
+      auto next =
+          std::find_if(items_.begin(), items_.end(), [](const Item& i) { return !i.started; });
+      if (next == items_.end()) return;
+      item = &*next;
+      item->started = true;
     }
-    Surface surface = decodeJpeg(bytes);
+    Surface surface = decodeJpeg(item->bytes);
     {
       std::lock_guard lock(mutex_);
-      items_[i].surface = std::move(surface);
-      items_[i].done = true;
+      item->surface = std::move(surface);
+      item->done = true;
     }
     decoded_.notify_all();
   }
@@ -65,8 +69,14 @@ Surface DecodeAhead::takeItem(std::span<const std::uint8_t> bytes) {
     return !i.taken && i.bytes.data() == bytes.data() && i.bytes.size() == bytes.size();
   });
   if (item == items_.end()) return {};
-  decoded_.wait(lock, [&] { return item->done; });
   item->taken = true;
+  // One the thread has not come to yet is decoded here, while the thread goes on with the rest.
+  if (!item->started) {
+    item->started = true;
+    lock.unlock();
+    return decodeJpeg(bytes);
+  }
+  decoded_.wait(lock, [&] { return item->done; });
   return std::move(item->surface);
 }
 

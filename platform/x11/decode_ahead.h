@@ -25,8 +25,9 @@ class DecodeAhead {
   DecodeAhead& operator=(const DecodeAhead&) = delete;
 
   // The surface decoded from exactly these bytes, once it is ready, and only to the first that
-  // asks: null when no DecodeAhead lives, the bytes were not among its files, they were taken
-  // already or held no picture. The painter then decodes them itself.
+  // asks; decoded by the caller when the thread has not begun it yet. Null when no DecodeAhead
+  // lives, the bytes were not among its files, they were taken already or held no picture. The
+  // painter then decodes them itself.
   static Surface take(std::span<const std::uint8_t> bytes);
 
   // The program's embedded files that are JPEG pictures, in the order the assets are listed.
@@ -36,6 +37,7 @@ class DecodeAhead {
   struct Item {
     std::span<const std::uint8_t> bytes;
     Surface surface;
+    bool started = false;  // by the thread, or by the painter that could not wait for it
     bool done = false;
     bool taken = false;
   };

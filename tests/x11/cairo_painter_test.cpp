@@ -134,6 +134,23 @@ TEST(CairoPainter, PicturesPreparedAheadAreThoseThePaintWouldMake) {
   EXPECT_FALSE(platform::x11::DecodeAhead::take(platform::embedded(Asset::FontMing)));
 }
 
+// The painter takes each picture once, whether the thread decoded it or, not having come to it
+// yet, left it to the painter: here the thread cannot keep up with eight takes in a row.
+TEST(CairoPainter, PicturesDecodedAheadOrByThePainterAreTheDecodersOwn) {
+  auto backdrop = platform::embedded(Asset::Backdrop);
+  std::vector<std::span<const std::uint8_t>> files(8, backdrop);
+  platform::x11::DecodeAhead ahead(files);
+  auto own = platform::x11::decodeJpeg(backdrop);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    auto decoded = platform::x11::DecodeAhead::take(backdrop);
+    ASSERT_TRUE(decoded) << i;
+    for (int y = 0; y < 252; y += 7)
+      for (int x = 0; x < 572; x += 7)
+        ASSERT_EQ(pixel(decoded.get(), x, y), pixel(own.get(), x, y)) << i << ": " << x << "," << y;
+  }
+  EXPECT_FALSE(platform::x11::DecodeAhead::take(backdrop));
+}
+
 TEST(CairoPainter, MetafileAndIconLeaveTheBackgroundWhereTheyPaintNothing) {
   auto notice = forms::Picture::fromBytes(forms::PictureKind::Metafile,
                                           platform::embedded(Asset::CountdownNotice));
