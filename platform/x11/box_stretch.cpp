@@ -27,6 +27,12 @@ Fixed fixedFromDouble(double d) {
   return static_cast<Fixed>(static_cast<std::uint32_t>(bits));
 }
 
+// The index of (row, column) in a table of rows `width` long.
+std::size_t flat(int row, int width, int column) {
+  return static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+         static_cast<std::size_t>(column);
+}
+
 // The trapezoid a box of width r leaves on square pixels.
 double boxKernel(double x, double r) {
   return std::max(0.0, std::min(std::min(r, 1.0), std::min((r + 1) / 2 - x, (r + 1) / 2 + x)));
@@ -45,7 +51,7 @@ void makeWeights(Axis& axis, double r) {
   axis.phaseBits = 0;
   while (r * (1 << axis.phaseBits) <= 128.0) ++axis.phaseBits;
   int phases = 1 << axis.phaseBits, width = axis.taps;
-  axis.weights.assign(static_cast<std::size_t>(phases * width), 0);
+  axis.weights.assign(flat(phases, width, 0), 0);
   double step = 1.0 / phases;
   Fixed* p = axis.weights.data();
   for (int i = 0; i < phases; ++i, p += width) {
@@ -105,18 +111,18 @@ Taps tapsOf(const Axis& axis, int targetSize, int sourceSize) {
   Taps taps;
   int shift = 16 - axis.phaseBits, width = axis.taps;
   int off = ((width << 16) - kOne) >> 1;
-  taps.index.resize(static_cast<std::size_t>(targetSize * width));
+  taps.index.resize(flat(targetSize, width, 0));
   taps.weight.resize(taps.index.size());
-  Fixed first = static_cast<Fixed>(transform(axis.factor, axis.offset, kOne / 2));
+  auto first = static_cast<Fixed>(transform(axis.factor, axis.offset, kOne / 2));
   for (int k = 0; k < targetSize; ++k) {
     Fixed v = first + k * axis.factor;  // pixman steps along a row by adding the factor
     Fixed c = ((v >> shift) << shift) + ((1 << shift) >> 1);  // the middle of v's phase
     int phase = (c & 0xFFFF) >> shift;
     int start = (c - 1 - off) >> 16;
     for (int j = 0; j < width; ++j) {
-      auto at = static_cast<std::size_t>(k * width + j);
+      std::size_t at = flat(k, width, j);
       taps.index[at] = std::clamp(start + j, 0, sourceSize - 1);
-      taps.weight[at] = axis.weights[static_cast<std::size_t>(phase * width + j)];
+      taps.weight[at] = axis.weights[flat(phase, width, j)];
     }
   }
   return taps;
@@ -210,10 +216,9 @@ bool boxStretch(cairo_surface_t* source, cairo_surface_t* target) {
   for (int r = 0; r < th; ++r) {
     for (int i = 0; i < y.taps; ++i)
       lines[static_cast<std::size_t>(i)] = reinterpret_cast<const std::uint32_t*>(
-          from + static_cast<std::size_t>(rows.index[static_cast<std::size_t>(r * y.taps + i)]) *
-                     fromStride);
+          from + static_cast<std::size_t>(rows.index[flat(r, y.taps, i)]) * fromStride);
     Row row{lines.data(),
-            &rows.weight[static_cast<std::size_t>(r * y.taps)],
+            &rows.weight[flat(r, y.taps, 0)],
             y.taps,
             columns.index.data(),
             columns.weight.data(),
