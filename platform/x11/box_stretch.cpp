@@ -83,10 +83,10 @@ void centreOffsets(Axis& x, Axis& y, double xc, double yc) {
     double px = static_cast<double>(transform(x.factor, x.offset, fixedFromDouble(xc))) / kOne;
     double py = static_cast<double>(transform(y.factor, y.offset, fixedFromDouble(yc))) / kOne;
     // Back through the inverse of Cairo's matrix, and the error forward through the matrix.
-    px = (x.scale != 1. ? 1. / x.scale : 1.) * px + 0.0 * py;
-    py = 0.0 * px + (y.scale != 1. ? 1. / y.scale : 1.) * py;
-    Fixed dx = fixedFromDouble(x.scale * (px - xc) + 0.0);
-    Fixed dy = fixedFromDouble(y.scale * (py - yc) + 0.0);
+    px = (1. / x.scale) * px;
+    py = (1. / y.scale) * py;
+    Fixed dx = fixedFromDouble(x.scale * (px - xc));
+    Fixed dy = fixedFromDouble(y.scale * (py - yc));
     x.offset -= dx;
     y.offset -= dy;
     if (dx == 0 && dy == 0) return;
@@ -96,7 +96,7 @@ void centreOffsets(Axis& x, Axis& y, double xc, double yc) {
 // Whether Cairo shrinks this axis by convolving: at scales of .75 and more it draws bilinear,
 // as it does at exactly one half.
 bool bilinearWillDo(double scale) {
-  double h = scale * scale + 0.0;
+  double h = scale * scale;
   return h < 1.0 / (0.75 * 0.75) || (h > 3.99 && h < 4.01);
 }
 
@@ -187,12 +187,12 @@ bool boxStretch(cairo_surface_t* source, cairo_surface_t* target) {
   x.scale = 1 / (double(tw) / sw);
   y.scale = 1 / (double(th) / sh);
   // A determinant of about one passes for a pixel-exact matrix: Cairo draws nearest.
-  double det = x.scale * y.scale - 0.0 * 0.0;
+  double det = x.scale * y.scale;
   if (std::fabs(det * det - 1.0) < 1.0 / 256) return false;
   if (bilinearWillDo(x.scale) && bilinearWillDo(y.scale)) return false;
 
   auto filterSize = [](double scale) {
-    double d = std::min(std::fabs(scale), 16.0);
+    double d = std::min(scale, 16.0);
     return d < 1.0 / 0.75 ? 1.0 : d;
   };
   makeWeights(x, filterSize(x.scale));
@@ -245,6 +245,20 @@ bool boxStretch(cairo_surface_t* source, cairo_surface_t* target) {
   }
   cairo_surface_mark_dirty(target);
   return true;
+}
+
+void cairoStretch(cairo_surface_t* source, cairo_surface_t* target) {
+  cairo_t* cr = cairo_create(target);
+  cairo_scale(
+      cr, double(cairo_image_surface_get_width(target)) / cairo_image_surface_get_width(source),
+      double(cairo_image_surface_get_height(target)) / cairo_image_surface_get_height(source));
+  cairo_set_source_surface(cr, source, 0, 0);
+  // Edge pixels extend outwards rather than fading into what lies behind.
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr);
+  cairo_destroy(cr);
 }
 
 }  // namespace platform::x11

@@ -16,4 +16,7 @@ namespace platform::x11 {
 // each other (it draws nearest).
 bool boxStretch(cairo_surface_t* source, cairo_surface_t* target);
 
+// The same stretch painted by Cairo itself, for whatever boxStretch leaves to it.
+void cairoStretch(cairo_surface_t* source, cairo_surface_t* target);
+
 }  // namespace platform::x11

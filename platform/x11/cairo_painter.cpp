@@ -193,23 +193,8 @@ cairo_surface_t* CairoPainter::rasterAt(Decoded& picture, int width, int height)
     return raster;
   Surface stretched = createSurface(cairo_image_surface_get_format(raster), width, height);
   if (!stretched) return nullptr;
-  if (!boxStretch(raster, stretched.get())) stretchWithCairo(raster, stretched.get());
+  if (!boxStretch(raster, stretched.get())) cairoStretch(raster, stretched.get());
   return (picture.stretched[{width, height}] = std::move(stretched)).get();
-}
-
-void CairoPainter::stretchWithCairo(cairo_surface_t* raster, cairo_surface_t* stretched) {
-  int width = cairo_image_surface_get_width(stretched);
-  int height = cairo_image_surface_get_height(stretched);
-  cairo_t* cr = cairo_create(stretched);
-  cairo_scale(cr, double(width) / cairo_image_surface_get_width(raster),
-              double(height) / cairo_image_surface_get_height(raster));
-  cairo_set_source_surface(cr, raster, 0, 0);
-  // Edge pixels extend outwards rather than fading into what lies behind.
-  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_paint(cr);
-  cairo_destroy(cr);
 }
 
 void CairoPainter::copyRaster(cairo_surface_t* raster, const forms::PixelRect& rect) {

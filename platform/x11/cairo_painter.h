@@ -76,8 +76,6 @@ class CairoPainter : public forms::Painter {
   cairo_surface_t* rasterAt(Decoded& picture, int width, int height);
   // The natural-size raster, decoded again if it was given up; null when there is none.
   cairo_surface_t* naturalRaster(Decoded& picture);
-  // Cairo's GOOD filter, for the stretches that boxStretch leaves to it.
-  static void stretchWithCairo(cairo_surface_t* raster, cairo_surface_t* stretched);
   void copyRaster(cairo_surface_t* raster, const forms::PixelRect& rect);
   // Cairo's font for one of ours at a pixel size, made once.
   cairo_scaled_font_t* scaledFont(FontId font, int pixelSize);

@@ -13,6 +13,7 @@
 namespace {
 
 using platform::x11::boxStretch;
+using platform::x11::cairoStretch;
 
 struct Owned {
   cairo_surface_t* s;
@@ -35,20 +36,6 @@ void fillNoise(cairo_surface_t* s, std::mt19937& random) {
                static_cast<std::uint32_t>((x * 3 + y * 5) & 0xFF) << 8;
   }
   cairo_surface_mark_dirty(s);
-}
-
-// The launcher's own way of stretching before the box stretch took the shrinking over.
-void cairoStretch(cairo_surface_t* source, cairo_surface_t* target) {
-  cairo_t* cr = cairo_create(target);
-  cairo_scale(
-      cr, double(cairo_image_surface_get_width(target)) / cairo_image_surface_get_width(source),
-      double(cairo_image_surface_get_height(target)) / cairo_image_surface_get_height(source));
-  cairo_set_source_surface(cr, source, 0, 0);
-  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_paint(cr);
-  cairo_destroy(cr);
 }
 
 // The first differing pixel, or "" when the two are the same to the byte (the unused one too).

@@ -38,7 +38,7 @@ std::unique_ptr<platform::x11::CairoPainter> render(State state, int dpi) {
   }
   forms::PixelRect client = launcher.form().clientPixels();
   auto painter = std::make_unique<platform::x11::CairoPainter>(client.width, client.height);
-  // As the window hosts paint: on two threads.
+  // As the window hosts paint: the pictures got ready first.
   painter->paint(launcher.form(), client);
   return painter;
 }
