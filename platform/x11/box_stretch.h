@@ -1,8 +1,8 @@
 // X11 backend: the shrinking of an opaque raster that Cairo does with its GOOD filter and a box
 // kernel, done here with the very same arithmetic but without pixman's general per-pixel fetch,
 // which spends more than three times the instructions on it (18.6 M against 5.6 M for the two
-// button faces at 96 dpi). The launcher's pictures are drawn this way wherever a side shrinks by more
-// than a quarter.
+// button faces at 96 dpi). The launcher's pictures are drawn this way wherever a side shrinks by
+// more than a quarter.
 #pragma once
 
 #include <cairo.h>
