@@ -13,15 +13,11 @@
 namespace platform::x11 {
 namespace {
 
-// Fixed here rather than taken from the desktop: grey antialiasing, light hinting that never
-// changes advance widths, so the same text gives the same pixels everywhere.
-cairo_font_options_t* fixedFontOptions() {
-  cairo_font_options_t* options = cairo_font_options_create();
-  cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-  cairo_font_options_set_subpixel_order(options, CAIRO_SUBPIXEL_ORDER_DEFAULT);
-  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-  return options;
+// A colour as the opaque 0xRRGGBB it stands for, system colours as their defaults.
+std::uint32_t opaqueRgb(forms::Colour colour) {
+  if (forms::isSystemColour(colour)) colour = forms::defaultSystemColour(colour);
+  return std::uint32_t{forms::red(colour)} << 16 | std::uint32_t{forms::green(colour)} << 8 |
+         forms::blue(colour);
 }
 
 Surface iconSurface(std::span<const std::uint8_t> bytes) {
@@ -43,13 +39,11 @@ Surface iconSurface(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-CairoPainter::CairoPainter(int width, int height) : fontOptions_(fixedFontOptions()) {
+CairoPainter::CairoPainter(int width, int height) {
   resize(width, height);
 }
 
 CairoPainter::~CairoPainter() {
-  for (auto& [key, font] : fonts_) cairo_scaled_font_destroy(font);
-  cairo_font_options_destroy(fontOptions_);
   cairo_destroy(cr_);
 }
 
@@ -78,9 +72,8 @@ bool CairoPainter::outsideClip(const forms::PixelRect& rect) const {
 }
 
 void CairoPainter::setColour(forms::Colour colour) {
-  if (forms::isSystemColour(colour)) colour = forms::defaultSystemColour(colour);
-  cairo_set_source_rgb(cr_, forms::red(colour) / 255.0, forms::green(colour) / 255.0,
-                       forms::blue(colour) / 255.0);
+  std::uint32_t rgb = opaqueRgb(colour);
+  cairo_set_source_rgb(cr_, (rgb >> 16) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
 }
 
 void CairoPainter::fill(const forms::PixelRect& rect, forms::Colour colour) {
@@ -207,30 +200,18 @@ void CairoPainter::copyRaster(cairo_surface_t* raster, const forms::PixelRect& r
   cairo_restore(cr_);
 }
 
-cairo_scaled_font_t* CairoPainter::scaledFont(FontId font, int pixelSize) {
-  cairo_scaled_font_t*& scaled = fonts_[{font, pixelSize}];
-  if (!scaled) {
-    // Glyphs are rasterised at the density's own pixel size, never scaled afterwards.
-    cairo_matrix_t size, device;
-    cairo_matrix_init_scale(&size, pixelSize, pixelSize);
-    cairo_matrix_init_identity(&device);
-    scaled = cairo_scaled_font_create(cairoFace(font), &size, &device, fontOptions_);
-  }
-  return scaled;
-}
-
 forms::PixelSize CairoPainter::measureText(std::u16string_view text, const forms::Font& font) {
   return layOutText(text, font.name, font.pixelSize(dpi()), std::nullopt).extent;
 }
 
-void CairoPainter::drawLine(const TextLine& line, int pixelSize, double x, double y) {
-  std::vector<cairo_glyph_t> glyphs;
+void CairoPainter::drawLine(const TextLine& line, int pixelSize, double x, double y,
+                            std::uint32_t rgb, const forms::PixelRect& clip) {
+  std::vector<PlacedGlyph> glyphs;
   for (const GlyphRun& run : line.runs) {
     glyphs.clear();
     for (std::size_t i = 0; i < run.glyphs.size(); ++i)
       glyphs.push_back({run.glyphs[i], x + run.x[i], y});
-    cairo_set_scaled_font(cr_, scaledFont(run.font, pixelSize));
-    cairo_show_glyphs(cr_, glyphs.data(), static_cast<int>(glyphs.size()));
+    glyphs_.draw(surface_.get(), run.font, pixelSize, glyphs, rgb, clip);
   }
 }
 
@@ -249,14 +230,10 @@ void CairoPainter::drawText(std::u16string_view text, const forms::Font& font, f
     if (alignment == forms::Alignment::Right) x += rect.width - space;
   }
   // A label's caption never paints outside the label.
-  cairo_save(cr_);
-  cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
-  cairo_clip(cr_);
-  setColour(colour);
+  forms::PixelRect clip = clip_ ? forms::intersect(rect, *clip_) : rect;
   for (const TextLine& line : layout.lines)
     drawLine(line, pixelSize, x + alignedOffset(space, line.width, alignment),
-             rect.y + double(line.baseline) / kSubpixel);
-  cairo_restore(cr_);
+             rect.y + double(line.baseline) / kSubpixel, opaqueRgb(colour), clip);
 }
 
 }  // namespace platform::x11

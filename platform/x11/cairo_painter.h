@@ -2,8 +2,8 @@
 //
 // Implements: fills and frames, pictures (JPEG bitmaps decoded once and resampled with a good
 // filter when stretched, pixel for pixel at natural size; the metafile replayed as outlines;
-// icons with their mask), and text drawn glyph by glyph through Cairo's FreeType face from our
-// embedded fonts with font options fixed here, so the pixels depend on nothing in the desktop.
+// icons with their mask), and text drawn glyph by glyph from our embedded fonts with fixed
+// hinting and antialiasing (glyph_painter.h), so the pixels depend on nothing in the desktop.
 // Works without a display: the window host copies the surface to its window, the snapshot tool
 // writes it to PNG.
 #pragma once
@@ -21,6 +21,7 @@
 
 #include "forms/painter.h"
 #include "forms/picture_survey.h"
+#include "platform/x11/glyph_painter.h"
 #include "platform/x11/metafile_player.h"
 #include "platform/x11/surface.h"
 #include "platform/x11/text_layout.h"
@@ -77,17 +78,15 @@ class CairoPainter : public forms::Painter {
   // The natural-size raster, decoded again if it was given up; null when there is none.
   cairo_surface_t* naturalRaster(Decoded& picture);
   void copyRaster(cairo_surface_t* raster, const forms::PixelRect& rect);
-  // Cairo's font for one of ours at a pixel size, made once.
-  cairo_scaled_font_t* scaledFont(FontId font, int pixelSize);
-  void drawLine(const TextLine& line, int pixelSize, double x, double y);
+  void drawLine(const TextLine& line, int pixelSize, double x, double y, std::uint32_t rgb,
+                const forms::PixelRect& clip);
   void setColour(forms::Colour colour);
   bool outsideClip(const forms::PixelRect& rect) const;
 
   Surface surface_;
   cairo_t* cr_ = nullptr;
   std::optional<forms::PixelRect> clip_;
-  cairo_font_options_t* fontOptions_ = nullptr;
-  std::map<std::pair<FontId, int>, cairo_scaled_font_t*> fonts_;
+  GlyphPainter glyphs_;
   std::unordered_map<const forms::Picture*, Decoded> pictures_;
 };
 

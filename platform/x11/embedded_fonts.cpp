@@ -1,11 +1,12 @@
 // X11 backend: implements the embedded fonts declared in embedded_fonts.h.
 #include "platform/x11/embedded_fonts.h"
 
-#include <cairo-ft.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_ADVANCES_H
+#include FT_OUTLINE_H
 
+#include <algorithm>
 #include <array>
 
 #include "platform/api.h"
@@ -15,7 +16,7 @@ namespace {
 
 struct LoadedFont {
   FT_Face face = nullptr;
-  cairo_font_face_t* cairo = nullptr;
+  int pixelSize = 0;  // the size the face is set to
 };
 
 FT_Library library() {
@@ -32,17 +33,12 @@ LoadedFont load(Asset asset) {
   if (library() && FT_New_Memory_Face(library(), bytes.data(), static_cast<FT_Long>(bytes.size()),
                                       0, &font.face) != 0)
     font.face = nullptr;
-  // Load flags 0: hinting as the font options say, outlines rather than any embedded bitmap.
-  font.cairo =
-      font.face ? cairo_ft_font_face_create_for_ft_face(font.face, 0)
-                : cairo_toy_font_face_create("", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   return font;
 }
 
-// Both are loaded together on first use and live as long as the process, as Cairo's faces
-// refer to them.
-const LoadedFont& loaded(FontId id) {
-  static const std::array<LoadedFont, 2> fonts{load(Asset::FontMing), load(Asset::FontBlack)};
+// Both are loaded together on first use and live as long as the process.
+LoadedFont& loaded(FontId id) {
+  static std::array<LoadedFont, 2> fonts{load(Asset::FontMing), load(Asset::FontBlack)};
   return fonts[static_cast<std::size_t>(id)];
 }
 
@@ -78,8 +74,42 @@ int glyphAdvance(FontId font, std::uint32_t glyph) {
   return static_cast<int>(advance);
 }
 
-cairo_font_face_t* cairoFace(FontId font) {
-  return loaded(font).cairo;
+GlyphBitmap renderGlyph(FontId font, int pixelSize, std::uint32_t glyph) {
+  LoadedFont& loadedFont = loaded(font);
+  FT_Face face = loadedFont.face;
+  if (!face || pixelSize <= 0) return {};
+  if (loadedFont.pixelSize != pixelSize) {
+    FT_Set_Transform(face, nullptr, nullptr);
+    if (FT_Set_Char_Size(face, FT_F26Dot6{pixelSize} * 64, FT_F26Dot6{pixelSize} * 64, 0, 0) != 0)
+      return {};
+    loadedFont.pixelSize = pixelSize;
+  }
+  // The load flags Cairo's face uses with grey antialiasing and slight hinting.
+  constexpr FT_Int32 kLoadFlags =
+      FT_LOAD_TARGET_LIGHT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH | FT_LOAD_COLOR;
+  if (FT_Load_Glyph(face, glyph, kLoadFlags) != 0) return {};
+  FT_GlyphSlot slot = face->glyph;
+  if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return {};
+  // Nothing to render when the outline's box, in whole pixels, is empty.
+  FT_BBox box;
+  FT_Outline_Get_CBox(&slot->outline, &box);
+  if ((box.xMin & -64) == ((box.xMax + 63) & -64) || (box.yMin & -64) == ((box.yMax + 63) & -64))
+    return {};
+  if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0 ||
+      slot->bitmap.pixel_mode != FT_PIXEL_MODE_GRAY)
+    return {};
+  const FT_Bitmap& bitmap = slot->bitmap;
+  GlyphBitmap out{static_cast<int>(bitmap.width),
+                  static_cast<int>(bitmap.rows),
+                  slot->bitmap_left,
+                  slot->bitmap_top,
+                  {}};
+  auto width = static_cast<std::size_t>(bitmap.width);
+  out.coverage.resize(width * bitmap.rows);
+  for (unsigned int row = 0; row < bitmap.rows; ++row)
+    std::copy_n(bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch, width,
+                out.coverage.begin() + static_cast<std::ptrdiff_t>(row * width));
+  return out;
 }
 
 }  // namespace platform::x11

@@ -8,10 +8,10 @@
 // advances by its hmtx width: no shaping engine is needed.
 #pragma once
 
-#include <cairo.h>
-
 #include <cstdint>
+#include <span>
 #include <string_view>
+#include <vector>
 
 namespace platform::x11 {
 
@@ -35,8 +35,24 @@ FontMetrics fontMetrics(FontId font);
 std::uint32_t glyphFor(FontId font, char32_t character);
 // The glyph's advance width from hmtx, in font units.
 int glyphAdvance(FontId font, std::uint32_t glyph);
-// Cairo's FreeType face over the font (owned here, never null; without the font it is Cairo's
-// error face, on which drawing does nothing).
-cairo_font_face_t* cairoFace(FontId font);
+// A glyph rasterised at a pixel size: rows of 8-bit coverage, and where its top-left pixel lies
+// from the glyph's origin on the baseline (left to the right, top upwards). Empty for a glyph
+// with no outline (a space) and for one the font cannot give.
+struct GlyphBitmap {
+  int width = 0, height = 0, left = 0, top = 0;
+  std::vector<std::uint8_t> coverage;  // width * height, row by row
+};
+// Light hinting (the outline fitted vertically only, so advance widths never change) and grey
+// antialiasing, as Cairo's FreeType face rasterises it with those font options.
+GlyphBitmap renderGlyph(FontId font, int pixelSize, std::uint32_t glyph);
+
+// A glyph's ink box as FreeType gives it with light hinting at the font's em size (a pixel a
+// font unit), in 1/64 pixel, y upwards. Cairo's FreeType face clips and composites glyphs by
+// these boxes scaled to the size drawn. Worked out at build time (tools/glyph_boxes), one a
+// glyph.
+struct GlyphBox {
+  long bearingX = 0, bearingY = 0, width = 0, height = 0;
+};
+std::span<const GlyphBox> emGlyphBoxes(FontId font);
 
 }  // namespace platform::x11

@@ -1,0 +1,52 @@
+// X11 backend: the captions' glyphs drawn onto an image surface, each rasterised by FreeType
+// once per size and composited by pixman.
+//
+// The pixels are those Cairo's image surfaces draw for cairo_show_glyphs through its FreeType
+// face with the painter's font options: the same bitmaps, placed at the rounded glyph origins,
+// summed into one coverage mask and laid over the target in the colour. Cairo loads every glyph
+// twice (once unscaled for its extents, once for the bitmap), and the glyph loads were the
+// largest part of the text's cost.
+#pragma once
+
+#include <cairo.h>
+#include <pixman.h>
+
+#include <cstdint>
+#include <map>
+#include <span>
+#include <tuple>
+
+#include "forms/units.h"
+#include "platform/x11/embedded_fonts.h"
+
+namespace platform::x11 {
+
+// A glyph and its origin on the baseline, in the target's pixels.
+struct PlacedGlyph {
+  std::uint32_t glyph = 0;
+  double x = 0, y = 0;
+};
+
+class GlyphPainter {
+ public:
+  GlyphPainter() = default;
+  ~GlyphPainter();
+  GlyphPainter(const GlyphPainter&) = delete;
+  GlyphPainter& operator=(const GlyphPainter&) = delete;
+
+  // Draws the glyphs of one font at a pixel size onto an RGB24 image surface, in an opaque
+  // colour (0xRRGGBB), touching no pixel outside `clip`.
+  void draw(cairo_surface_t* target, FontId font, int pixelSize,
+            std::span<const PlacedGlyph> glyphs, std::uint32_t rgb, const forms::PixelRect& clip);
+
+ private:
+  struct Raster {
+    pixman_image_t* coverage = nullptr;  // null for a glyph that covers nothing
+    int left = 0, top = 0;
+  };
+  const Raster& raster(FontId font, int pixelSize, std::uint32_t glyph);
+
+  std::map<std::tuple<FontId, int, std::uint32_t>, Raster> rasters_;
+};
+
+}  // namespace platform::x11
