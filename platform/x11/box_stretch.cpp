@@ -181,9 +181,9 @@ Columns columnsOf(const Taps& taps, int tapsPerColumn, int columns, int sourceWi
   out.weights.resize(static_cast<std::size_t>(columns) * out.pairs);
   out.index.resize(static_cast<std::size_t>(columns) * padded);
   out.inRow.resize(static_cast<std::size_t>(columns));
+  std::vector<Fixed> weight(padded, 0);  // the padding tap weighs nothing
   for (std::size_t c = 0; c < out.inRow.size(); ++c) {
     std::size_t* index = &out.index[c * padded];
-    std::vector<Fixed> weight(padded, 0);
     for (std::size_t j = 0; j < padded; ++j) {
       index[j] = static_cast<std::size_t>(taps.index[c * count + std::min(j, count - 1)]);
       if (j < count) weight[j] = taps.weight[c * count + j];
@@ -261,15 +261,16 @@ struct Row {
   int lineCount;
   const int* index;
   const Fixed* weight;
+  int taps;  // per column
   std::uint32_t* out;
   int width;
 };
 
 // Red and blue are summed in one 64-bit word, green alone, and alpha from the sum of the
 // weights: the unused byte of every source pixel counts as opaque.
-template <int kFixedTaps = 0>
-void stretchRow(const Row& row, int taps = kFixedTaps) {
-  if constexpr (kFixedTaps > 0) taps = kFixedTaps;
+template <std::size_t kFixedTaps = 0>
+void stretchRow(const Row& row) {
+  const int taps = kFixedTaps > 0 ? static_cast<int>(kFixedTaps) : row.taps;
   const int* index = row.index;
   const Fixed* weight = row.weight;
   for (int c = 0; c < row.width; ++c, index += taps, weight += taps) {
@@ -295,6 +296,17 @@ void stretchRow(const Row& row, int taps = kFixedTaps) {
 }
 
 #endif
+
+// stretchRow with the common counts of taps as template arguments, whose loops the compiler
+// unrolls; any other count is read from the row.
+template <std::size_t kFirst, std::size_t... kRest>
+void stretchRowUnrolled(const Row& row, std::size_t count) {
+  if (count == kFirst) return stretchRow<kFirst>(row);
+  if constexpr (sizeof...(kRest) > 0)
+    stretchRowUnrolled<kRest...>(row, count);
+  else
+    stretchRow(row);
+}
 
 }  // namespace
 
@@ -349,46 +361,17 @@ bool boxStretch(cairo_surface_t* source, cairo_surface_t* target) {
 #if defined(__SSE2__)
     Row row{lines.data(), &rows.weight[flat(r, y.taps, 0)], y.taps, &byPairs, sums.data(),
             out,          static_cast<std::size_t>(tw)};
-    // The common widths of the box get loops the compiler unrolls.
-    switch (byPairs.pairs) {
-      case 1:
-        stretchRow<1>(row);
-        break;
-      case 2:
-        stretchRow<2>(row);
-        break;
-      case 3:
-        stretchRow<3>(row);
-        break;
-      default:
-        stretchRow(row);
-        break;
-    }
+    stretchRowUnrolled<1, 2, 3>(row, byPairs.pairs);
 #else
     Row row{lines.data(),
             &rows.weight[flat(r, y.taps, 0)],
             y.taps,
             columns.index.data(),
             columns.weight.data(),
+            x.taps,
             out,
             tw};
-    switch (x.taps) {
-      case 2:
-        stretchRow<2>(row);
-        break;
-      case 3:
-        stretchRow<3>(row);
-        break;
-      case 4:
-        stretchRow<4>(row);
-        break;
-      case 5:
-        stretchRow<5>(row);
-        break;
-      default:
-        stretchRow(row, x.taps);
-        break;
-    }
+    stretchRowUnrolled<2, 3, 4, 5>(row, static_cast<std::size_t>(x.taps));
 #endif
   }
   cairo_surface_mark_dirty(target);
