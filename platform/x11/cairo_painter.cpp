@@ -229,7 +229,7 @@ void CairoPainter::drawText(std::u16string_view text, const forms::Font& font, f
     if (alignment == forms::Alignment::Center) x += (rect.width - space) / 2;
     if (alignment == forms::Alignment::Right) x += rect.width - space;
   }
-  // A label's caption never paints outside the label.
+  // A label's caption is clipped to the label (see GlyphPainter::draw for Cairo's one exception).
   forms::PixelRect clip = clip_ ? forms::intersect(rect, *clip_) : rect;
   for (const TextLine& line : layout.lines)
     drawLine(line, pixelSize, x + alignedOffset(space, line.width, alignment),

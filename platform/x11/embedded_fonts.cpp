@@ -103,12 +103,13 @@ GlyphBitmap renderGlyph(FontId font, int pixelSize, std::uint32_t glyph) {
                   static_cast<int>(bitmap.rows),
                   slot->bitmap_left,
                   slot->bitmap_top,
+                  static_cast<int>((bitmap.width + 3) & ~3U),
                   {}};
-  auto width = static_cast<std::size_t>(bitmap.width);
-  out.coverage.resize(width * bitmap.rows);
+  auto stride = static_cast<std::size_t>(out.stride);
+  out.coverage.resize(stride * bitmap.rows);
   for (unsigned int row = 0; row < bitmap.rows; ++row)
-    std::copy_n(bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch, width,
-                out.coverage.begin() + static_cast<std::ptrdiff_t>(row * width));
+    std::copy_n(bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch, bitmap.width,
+                out.coverage.begin() + static_cast<std::ptrdiff_t>(row * stride));
   return out;
 }
 

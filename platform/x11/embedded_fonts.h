@@ -40,7 +40,8 @@ int glyphAdvance(FontId font, std::uint32_t glyph);
 // with no outline (a space) and for one the font cannot give.
 struct GlyphBitmap {
   int width = 0, height = 0, left = 0, top = 0;
-  std::vector<std::uint8_t> coverage;  // width * height, row by row
+  int stride = 0;                      // bytes a row, a multiple of four as pixman wants
+  std::vector<std::uint8_t> coverage;  // stride * height, row by row
 };
 // Light hinting (the outline fitted vertically only, so advance widths never change) and grey
 // antialiasing, as Cairo's FreeType face rasterises it with those font options.

@@ -20,7 +20,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -46,19 +45,15 @@ GlyphPainter::~GlyphPainter() {
 
 const GlyphPainter::Raster& GlyphPainter::raster(FontId font, int pixelSize, std::uint32_t glyph) {
   auto [at, made] = rasters_.try_emplace({font, pixelSize, glyph});
-  if (!made) return at->second;
-  GlyphBitmap bitmap = renderGlyph(font, pixelSize, glyph);
-  if (bitmap.coverage.empty()) return at->second;
-  pixman_image_t* image =
-      pixman_image_create_bits(PIXMAN_a8, bitmap.width, bitmap.height, nullptr, 0);
-  if (!image) return at->second;
-  auto* rows = reinterpret_cast<std::uint8_t*>(pixman_image_get_data(image));
-  auto stride = static_cast<std::size_t>(pixman_image_get_stride(image));
-  auto width = static_cast<std::size_t>(bitmap.width);
-  for (std::size_t y = 0; y < static_cast<std::size_t>(bitmap.height); ++y)
-    std::memcpy(rows + y * stride, bitmap.coverage.data() + y * width, width);
-  at->second = {image, bitmap.left, bitmap.top};
-  return at->second;
+  Raster& r = at->second;
+  if (!made) return r;
+  r.bitmap = renderGlyph(font, pixelSize, glyph);
+  if (r.bitmap.coverage.empty()) return r;
+  // The image reads the bitmap's own rows, which stay where they are in the map.
+  r.coverage = pixman_image_create_bits(PIXMAN_a8, r.bitmap.width, r.bitmap.height,
+                                        reinterpret_cast<std::uint32_t*>(r.bitmap.coverage.data()),
+                                        r.bitmap.stride);
+  return r;
 }
 
 namespace {
@@ -158,9 +153,8 @@ void GlyphPainter::draw(cairo_surface_t* target, FontId font, int pixelSize,
 
   // Where each glyph's coverage lies on the target.
   auto placed = [](const PlacedGlyph& glyph, const Raster& r) {
-    return forms::PixelRect{roundedOrigin(glyph.x) + r.left, roundedOrigin(glyph.y) - r.top,
-                            pixman_image_get_width(r.coverage),
-                            pixman_image_get_height(r.coverage)};
+    return forms::PixelRect{roundedOrigin(glyph.x) + r.bitmap.left,
+                            roundedOrigin(glyph.y) - r.bitmap.top, r.bitmap.width, r.bitmap.height};
   };
   if (overlap) {
     Image mask{pixman_image_create_bits(PIXMAN_a8, bounds.width, bounds.height, nullptr, 0)};

@@ -35,14 +35,16 @@ class GlyphPainter {
   GlyphPainter& operator=(const GlyphPainter&) = delete;
 
   // Draws the glyphs of one font at a pixel size onto an RGB24 image surface, in an opaque
-  // colour (0xRRGGBB), touching no pixel outside `clip`.
+  // colour (0xRRGGBB), clipped to `clip` as Cairo clips them: a hinted glyph may reach a pixel
+  // past its em-size box, and when the run's box lies wholly within the clip that pixel is
+  // drawn even if it lies outside.
   void draw(cairo_surface_t* target, FontId font, int pixelSize,
             std::span<const PlacedGlyph> glyphs, std::uint32_t rgb, const forms::PixelRect& clip);
 
  private:
   struct Raster {
-    pixman_image_t* coverage = nullptr;  // null for a glyph that covers nothing
-    int left = 0, top = 0;
+    GlyphBitmap bitmap;
+    pixman_image_t* coverage = nullptr;  // over the bitmap's rows; null when it covers nothing
   };
   const Raster& raster(FontId font, int pixelSize, std::uint32_t glyph);
 
