@@ -10,18 +10,14 @@
 #include <utility>
 #include <vector>
 
+#include "tests/x11/pixels.h"
+
 namespace {
 
 using platform::x11::boxStretch;
 using platform::x11::cairoStretch;
-
-struct Owned {
-  cairo_surface_t* s;
-  explicit Owned(int w, int h) : s(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h)) {}
-  ~Owned() { cairo_surface_destroy(s); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-};
+using x11test::firstDifference;
+using x11test::OwnedSurface;
 
 // Noise with a smooth part, so that both the weights and the rounding of each sum are tried;
 // the unused byte is noise too, as a decoder may leave it.
@@ -38,27 +34,9 @@ void fillNoise(cairo_surface_t* s, std::mt19937& random) {
   cairo_surface_mark_dirty(s);
 }
 
-// The first differing pixel, or "" when the two are the same to the byte (the unused one too).
-std::string firstDifference(cairo_surface_t* a, cairo_surface_t* b) {
-  cairo_surface_flush(a);
-  cairo_surface_flush(b);
-  int w = cairo_image_surface_get_width(a), h = cairo_image_surface_get_height(a);
-  for (int y = 0; y < h; ++y) {
-    const auto* ra = reinterpret_cast<const std::uint32_t*>(
-        cairo_image_surface_get_data(a) + std::ptrdiff_t{y} * cairo_image_surface_get_stride(a));
-    const auto* rb = reinterpret_cast<const std::uint32_t*>(
-        cairo_image_surface_get_data(b) + std::ptrdiff_t{y} * cairo_image_surface_get_stride(b));
-    for (int x = 0; x < w; ++x)
-      if (ra[x] != rb[x])
-        return "at " + std::to_string(x) + "," + std::to_string(y) + ": " + std::to_string(ra[x]) +
-               " against Cairo's " + std::to_string(rb[x]);
-  }
-  return "";
-}
-
 // Stretches a noise picture both ways; false when the box stretch left it to Cairo.
 bool sameAsCairo(int sw, int sh, int tw, int th, std::mt19937& random) {
-  Owned source(sw, sh), ours(tw, th), cairos(tw, th);
+  OwnedSurface source(sw, sh), ours(tw, th), cairos(tw, th);
   fillNoise(source.s, random);
   if (!boxStretch(source.s, ours.s)) return false;
   cairoStretch(source.s, cairos.s);
@@ -96,7 +74,7 @@ TEST(BoxStretch, DrawsCairosPixelsAtAnyScaleItTakes) {
 
 TEST(BoxStretch, LeavesOtherFormatsToCairo) {
   cairo_surface_t* argb = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 100, 100);
-  Owned target(10, 10);
+  OwnedSurface target(10, 10);
   EXPECT_FALSE(boxStretch(argb, target.s));
   cairo_surface_destroy(argb);
 }

@@ -14,12 +14,15 @@
 #include <vector>
 
 #include "platform/api.h"
+#include "tests/x11/pixels.h"
 
 namespace {
 
 using platform::x11::FontId;
 using platform::x11::GlyphPainter;
 using platform::x11::PlacedGlyph;
+using x11test::firstDifference;
+using x11test::OwnedSurface;
 
 // Cairo's own face over a FreeType face of its own, so that the painter's face never changes
 // size under Cairo.
@@ -76,14 +79,6 @@ class CairoFont {
   cairo_font_options_t* options_ = nullptr;
 };
 
-struct Surface {
-  cairo_surface_t* s;
-  Surface(int w, int h) : s(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h)) {}
-  ~Surface() { cairo_surface_destroy(s); }
-  Surface(const Surface&) = delete;
-  Surface& operator=(const Surface&) = delete;
-};
-
 void fillNoise(cairo_surface_t* s, std::uint32_t seed) {
   std::mt19937 random(seed);
   cairo_surface_flush(s);
@@ -91,20 +86,6 @@ void fillNoise(cairo_surface_t* s, std::uint32_t seed) {
   int count = cairo_image_surface_get_stride(s) / 4 * cairo_image_surface_get_height(s);
   for (int i = 0; i < count; ++i) data[i] = static_cast<std::uint32_t>(random());
   cairo_surface_mark_dirty(s);
-}
-
-// The first differing pixel, or "" when the two are the same to the byte.
-std::string firstDifference(cairo_surface_t* a, cairo_surface_t* b) {
-  cairo_surface_flush(a);
-  cairo_surface_flush(b);
-  const auto* pa = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(a));
-  const auto* pb = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(b));
-  int w = cairo_image_surface_get_stride(a) / 4;
-  for (int i = 0; i < w * cairo_image_surface_get_height(a); ++i)
-    if (pa[i] != pb[i])
-      return "at " + std::to_string(i % w) + "," + std::to_string(i / w) + ": " +
-             std::to_string(pa[i]) + " against Cairo's " + std::to_string(pb[i]);
-  return "";
 }
 
 TEST(GlyphPainter, DrawsCairosPixelsForRunsOfEveryKind) {
@@ -136,7 +117,7 @@ TEST(GlyphPainter, DrawsCairosPixelsForRunsOfEveryKind) {
     auto rgb = static_cast<std::uint32_t>(random()) & 0xFFFFFF;
     if (trial % 7 == 0) rgb = 0;
 
-    Surface ours(kWidth, kHeight), cairos(kWidth, kHeight);
+    OwnedSurface ours(kWidth, kHeight), cairos(kWidth, kHeight);
     fillNoise(ours.s, trial);
     fillNoise(cairos.s, trial);
     painter.draw(ours.s, font, size, run, rgb, clip);
