@@ -79,7 +79,6 @@ GlyphBitmap renderGlyph(FontId font, int pixelSize, std::uint32_t glyph) {
   FT_Face face = loadedFont.face;
   if (!face || pixelSize <= 0) return {};
   if (loadedFont.pixelSize != pixelSize) {
-    FT_Set_Transform(face, nullptr, nullptr);
     if (FT_Set_Char_Size(face, FT_F26Dot6{pixelSize} * 64, FT_F26Dot6{pixelSize} * 64, 0, 0) != 0)
       return {};
     loadedFont.pixelSize = pixelSize;
