@@ -38,15 +38,20 @@ DecodeAhead::~DecodeAhead() {
 }
 
 void DecodeAhead::decodeAll() {
+  // Read from the headers here rather than by the caller: the bytes never change, and the
+  // thread is the only one to use these.
+  std::vector<std::int64_t> pixels;
+  for (const Item& item : items_) pixels.push_back(jpegPixelCount(item.bytes));
   for (;;) {
     Item* item = nullptr;
     {
       std::lock_guard lock(mutex_);
       if (stopping_) return;
-      auto next =
-          std::find_if(items_.begin(), items_.end(), [](const Item& i) { return !i.started; });
-      if (next == items_.end()) return;
-      item = &*next;
+      std::size_t next = items_.size();
+      for (std::size_t i = 0; i < items_.size(); ++i)
+        if (!items_[i].started && (next == items_.size() || pixels[i] < pixels[next])) next = i;
+      if (next == items_.size()) return;
+      item = &items_[next];
       item->started = true;
     }
     Surface surface = decodeJpeg(item->bytes);

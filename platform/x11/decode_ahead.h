@@ -16,8 +16,15 @@ namespace platform::x11 {
 
 class DecodeAhead {
  public:
-  // Starts decoding these files, in this order, on a thread of its own. The bytes must outlive
-  // this object; the program's embedded files do. While it lives, it is the program's one.
+  // Starts decoding these files on a thread of its own, the smallest picture first. The bytes
+  // must outlive this object; the program's embedded files do. While it lives, it is the
+  // program's one.
+  //
+  // Smallest first: the painter resamples the pictures it draws stretched before it draws
+  // anything, and those are the small ones (the banner and the button faces, at the launcher's
+  // sizes); the backdrop it draws pixel for pixel, last. So when the paint begins, the thread is
+  // left with the largest picture to decode while the painter resamples the others, instead of
+  // the painter decoding or waiting for those while the backdrop is done.
   explicit DecodeAhead(const std::vector<std::span<const std::uint8_t>>& files);
   // Waits for the thread: whatever is left undecoded is dropped.
   ~DecodeAhead();

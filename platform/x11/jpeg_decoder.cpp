@@ -14,15 +14,19 @@ struct DecoderRelease {
   void operator()(void* h) const { tjDestroy(h); }
 };
 
+bool readHeader(void* decoder, std::span<const std::uint8_t> bytes, int& width, int& height) {
+  int subsampling = 0, colourspace = 0;
+  return tjDecompressHeader3(decoder, bytes.data(), static_cast<unsigned long>(bytes.size()),
+                             &width, &height, &subsampling, &colourspace) == 0;
+}
+
 }  // namespace
 
 Surface decodeJpeg(std::span<const std::uint8_t> bytes) {
   std::unique_ptr<void, DecoderRelease> decoder(tjInitDecompress());
   if (!decoder || bytes.empty()) return {};
-  int width = 0, height = 0, subsampling = 0, colourspace = 0;
-  if (tjDecompressHeader3(decoder.get(), bytes.data(), static_cast<unsigned long>(bytes.size()),
-                          &width, &height, &subsampling, &colourspace) != 0)
-    return {};
+  int width = 0, height = 0;
+  if (!readHeader(decoder.get(), bytes, width, height)) return {};
   // The header alone decides: a claimed 12000 x 12000 would take over half a gigabyte.
   if (width > forms::kMaxPicturePixels || height > forms::kMaxPicturePixels) return {};
   Surface surface = createSurface(CAIRO_FORMAT_RGB24, width, height);
@@ -39,6 +43,13 @@ Surface decodeJpeg(std::span<const std::uint8_t> bytes) {
     return {};
   cairo_surface_mark_dirty(surface.get());
   return surface;
+}
+
+std::int64_t jpegPixelCount(std::span<const std::uint8_t> bytes) {
+  std::unique_ptr<void, DecoderRelease> decoder(tjInitDecompress());
+  int width = 0, height = 0;
+  if (!decoder || bytes.empty() || !readHeader(decoder.get(), bytes, width, height)) return 0;
+  return std::int64_t{width} * height;
 }
 
 }  // namespace platform::x11

@@ -14,4 +14,8 @@ namespace platform::x11 {
 // processor offers.
 Surface decodeJpeg(std::span<const std::uint8_t> bytes);
 
+// The picture's width times its height, read from its header alone; 0 when the bytes hold no
+// JPEG header that libjpeg-turbo can read.
+std::int64_t jpegPixelCount(std::span<const std::uint8_t> bytes);
+
 }  // namespace platform::x11

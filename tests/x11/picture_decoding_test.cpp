@@ -26,6 +26,7 @@ TEST(JpegDecoder, DecodesEachEmbeddedBitmapAtItsNaturalSize) {
     EXPECT_EQ(cairo_image_surface_get_format(surface.get()), CAIRO_FORMAT_RGB24);
     EXPECT_EQ(cairo_image_surface_get_width(surface.get()), width);
     EXPECT_EQ(cairo_image_surface_get_height(surface.get()), height);
+    EXPECT_EQ(platform::x11::jpegPixelCount(embedded(asset)), std::int64_t{width} * height);
   }
 }
 
@@ -33,6 +34,8 @@ TEST(JpegDecoder, RejectsWhatIsNoJpegAndSurvivesOneCutShort) {
   std::vector<std::uint8_t> garbage(100, 0x55);
   EXPECT_FALSE(decodeJpeg(garbage));
   EXPECT_FALSE(decodeJpeg({}));
+  EXPECT_EQ(platform::x11::jpegPixelCount(garbage), 0);
+  EXPECT_EQ(platform::x11::jpegPixelCount({}), 0);
   auto backdrop = embedded(Asset::Backdrop);
   for (std::size_t n : {std::size_t{2}, std::size_t{300}, backdrop.size() / 2}) {
     std::vector<std::uint8_t> cut(backdrop.begin(), backdrop.begin() + static_cast<long>(n));
