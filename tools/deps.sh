@@ -4,8 +4,8 @@
 set -euo pipefail
 
 build=(ca-certificates cmake g++ make pkg-config libgtest-dev libcairo2-dev libturbojpeg0-dev
-       libx11-dev libxext-dev libxrandr-dev libxinerama-dev libfontconfig-dev libatk1.0-dev
-       libatk-bridge2.0-dev libdbus-1-dev)
+       libx11-dev libxext-dev libx11-xcb-dev libxcb-randr0-dev libxcb-xinerama0-dev
+       libfontconfig-dev libatk1.0-dev libatk-bridge2.0-dev libdbus-1-dev)
 # The program links Cairo and FreeType in from their archives: FreeType's needs libbz2's, which
 # no other package here brings.
 build+=(libbz2-dev)

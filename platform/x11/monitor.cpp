@@ -1,56 +1,94 @@
 #include "platform/x11/monitor.h"
 
-#include <X11/extensions/Xinerama.h>
-#include <X11/extensions/Xrandr.h>
+#include <X11/Xlib-xcb.h>
+#include <xcb/randr.h>
+#include <xcb/xinerama.h>
 
-#include <algorithm>
-#include <cstddef>
+#include <cstdlib>
+#include <memory>
 
 #include "platform/x11/primary_choice.h"
 
 namespace platform::x11 {
 namespace {
 
-// RandR 1.5 lists the monitors with the primary marked, in one round trip.
-std::optional<std::vector<RandrMonitor>> randrMonitors(Display* display) {
-  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-  if (!XRRQueryExtension(display, &eventBase, &errorBase) ||
-      !XRRQueryVersion(display, &major, &minor) || major * 100 + minor < 105)
-    return std::nullopt;
-  int count = 0;
-  XRRMonitorInfo* monitors = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
-  std::vector<RandrMonitor> list;
-  list.reserve(static_cast<std::size_t>(std::max(0, count)));
-  for (int i = 0; i < count; ++i)
-    list.push_back({{monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height},
-                    monitors[i].primary != 0});
-  if (monitors) XRRFreeMonitors(monitors);
-  return list;
+struct FreeReply {
+  void operator()(void* reply) const { std::free(reply); }
+};
+template <class Reply>
+using Owned = std::unique_ptr<Reply, FreeReply>;
+
+// An error reply is dropped: the request counts as unanswered.
+template <class Reply>
+Owned<Reply> owned(Reply* reply, xcb_generic_error_t* error) {
+  std::free(error);
+  return Owned<Reply>(reply);
 }
 
-// Xinerama's heads in its own order, head 0 first; none when it is not active.
-std::vector<forms::PixelRect> xineramaHeads(Display* display) {
-  int eventBase = 0, errorBase = 0;
-  std::vector<forms::PixelRect> heads;
-  if (!XineramaQueryExtension(display, &eventBase, &errorBase) || !XineramaIsActive(display))
-    return heads;
-  int count = 0;
-  XineramaScreenInfo* screens = XineramaQueryScreens(display, &count);
-  heads.reserve(static_cast<std::size_t>(std::max(0, count)));
-  for (int i = 0; i < count; ++i)
-    heads.push_back({screens[i].x_org, screens[i].y_org, screens[i].width, screens[i].height});
-  if (screens) XFree(screens);
-  return heads;
+bool present(xcb_connection_t* connection, xcb_extension_t* extension) {
+  const xcb_query_extension_reply_t* data = xcb_get_extension_data(connection, extension);
+  return data && data->present;
 }
 
 }  // namespace
 
+// Asked through the display's XCB connection, so that the requests go out together: both
+// extensions looked up in one round trip, then RandR's version and monitors and Xinerama's
+// state and heads in a second. Xlib's own calls take eight (with the Generic Event Extension's
+// look-up that libXrandr adds). RandR 1.5 lists the monitors with the primary marked; a server
+// without it answers the monitors with an error, and the version says so as well.
 forms::PixelRect primaryMonitor(Display* display) {
   MonitorLists lists;
   lists.screen = {0, 0, DisplayWidth(display, DefaultScreen(display)),
                   DisplayHeight(display, DefaultScreen(display))};
-  lists.randr = randrMonitors(display);
-  lists.xinerama = xineramaHeads(display);
+  xcb_connection_t* connection = XGetXCBConnection(display);
+  xcb_prefetch_extension_data(connection, &xcb_randr_id);
+  xcb_prefetch_extension_data(connection, &xcb_xinerama_id);
+  bool randr = present(connection, &xcb_randr_id);
+  bool xinerama = present(connection, &xcb_xinerama_id);
+
+  xcb_randr_query_version_cookie_t version{};
+  xcb_randr_get_monitors_cookie_t monitors{};
+  if (randr) {
+    version = xcb_randr_query_version(connection, 1, 5);
+    // X resource ids are 29 bits: Xlib keeps them in a long, XCB in 32 bits.
+    auto root = static_cast<xcb_window_t>(DefaultRootWindow(display));
+    monitors = xcb_randr_get_monitors(connection, root, 1);
+  }
+  xcb_xinerama_is_active_cookie_t active{};
+  xcb_xinerama_query_screens_cookie_t screens{};
+  if (xinerama) {
+    active = xcb_xinerama_is_active(connection);
+    screens = xcb_xinerama_query_screens(connection);
+  }
+
+  if (randr) {
+    xcb_generic_error_t* error = nullptr;
+    auto v = owned(xcb_randr_query_version_reply(connection, version, &error), error);
+    error = nullptr;
+    auto m = owned(xcb_randr_get_monitors_reply(connection, monitors, &error), error);
+    if (v && v->major_version * 100 + v->minor_version >= 105 && m) {
+      std::vector<RandrMonitor> list;
+      for (auto it = xcb_randr_get_monitors_monitors_iterator(m.get()); it.rem;
+           xcb_randr_monitor_info_next(&it))
+        list.push_back(
+            {{it.data->x, it.data->y, it.data->width, it.data->height}, it.data->primary != 0});
+      lists.randr = std::move(list);
+    }
+  }
+  if (xinerama) {
+    xcb_generic_error_t* error = nullptr;
+    auto a = owned(xcb_xinerama_is_active_reply(connection, active, &error), error);
+    error = nullptr;
+    auto s = owned(xcb_xinerama_query_screens_reply(connection, screens, &error), error);
+    // Xinerama's heads in its own order, head 0 first; none when it is not active.
+    if (a && a->state && s) {
+      const xcb_xinerama_screen_info_t* info = xcb_xinerama_query_screens_screen_info(s.get());
+      int count = xcb_xinerama_query_screens_screen_info_length(s.get());
+      for (int i = 0; i < count; ++i)
+        lists.xinerama.push_back({info[i].x_org, info[i].y_org, info[i].width, info[i].height});
+    }
+  }
   return choosePrimary(lists);
 }
 
