@@ -335,7 +335,7 @@ case_unhandled() {  # a stub that cannot be started: error 70 in a message windo
 case_windows_stub() {
   # The Windows build of the diagnostic stub, started through real Wine in the same prefix.
   if [ ! -f "$WINDOWS_STUB" ]; then
-    echo "skip Windows stub through Wine: no $WINDOWS_STUB (build the windows preset first)"
+    skip "Windows stub through Wine" "no $WINDOWS_STUB (build the windows preset first)"
     return
   fi
   new_prefix none
