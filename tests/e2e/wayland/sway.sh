@@ -53,6 +53,7 @@ as_tester() { "${AS_TESTER[@]}" "$@"; }
 POINTER=$WORK/virtual_pointer
 wayland-scanner client-header "$HERE/virtual-pointer.xml" "$WORK/virtual-pointer-client-protocol.h"
 wayland-scanner private-code "$HERE/virtual-pointer.xml" "$WORK/virtual-pointer-protocol.c"
+# shellcheck disable=SC2046  # the compiler's flags, one word each
 cc -O1 -I"$WORK" -o "$POINTER" "$HERE/virtual_pointer.c" "$WORK/virtual-pointer-protocol.c" \
   $(pkg-config --cflags --libs wayland-client) || skip_all "the pointer helper does not build"
 chmod 755 "$WORK" "$POINTER"
@@ -76,7 +77,9 @@ CONF
   local deadline=$(($(e2e_now_ms) + 15000)) sock="" wl=""
   while [ "$(e2e_now_ms)" -lt "$deadline" ]; do
     sock=$(ls "$RT"/sway-ipc.*.sock 2>/dev/null | head -1)
-    wl=$(cd "$RT" && ls wayland-* 2>/dev/null | grep -v lock | head -1)
+    for f in "$RT"/wayland-*; do
+      [ -e "$f" ] && [[ $f != *.lock ]] && { wl=${f##*/}; break; }
+    done
     if [ -n "$sock" ] && [ -n "$wl" ] && [ -s "$RT/display" ]; then break; fi
     sleep 0.1
   done
@@ -183,6 +186,7 @@ suite() {  # suite MODE SCALE
   launch found
   if await_surface "$WORK/found-$SCALE.png"; then
     pass "$tag: found: the surface shows (seen $FIRST_MS ms after the start)"
+    # shellcheck disable=SC2046  # number_rect's x, y, width and height, one word each
     check "$tag: found: its pixels equal found$golden_suffix at $WX,$WY" \
       placed_as "$WORK/found-$SCALE.png" "found$golden_suffix" $(number_rect)
     if in_tree LOMA; then
@@ -208,7 +212,8 @@ suite() {  # suite MODE SCALE
     fi
     check "$tag: found: the press shows the down face ($up $seen)" \
       test "${up:-0}" -gt 1000 -a "${down:-1}" = 0
-    local released=$(e2e_now_ms)
+    local released
+    released=$(e2e_now_ms)
     swaymsg_ seat - cursor release button1 >/dev/null
     if e2e_wait_exit "$PID" 2000; then
       check "$tag: found: the click ends it at once ($((END_MS - released)) ms, code $CODE)" \
@@ -227,6 +232,7 @@ suite() {  # suite MODE SCALE
   swaymsg_ seat - cursor set 1279 799 >/dev/null
   launch not_found
   if await_surface "$WORK/not_found-$SCALE.png"; then
+    # shellcheck disable=SC2046  # number_rect's x, y, width and height, one word each
     check "$tag: not found: its pixels equal not_found$golden_suffix at $WX,$WY" \
       placed_as "$WORK/not_found-$SCALE.png" "not_found$golden_suffix" $(number_rect)
     "${AS_TESTER[@]}" "${SWAY_ENV[@]}" foot -o 'colors.background=ffffff' > "$RT/foot.log" 2>&1 &
@@ -343,5 +349,4 @@ suite() {  # suite MODE SCALE
 suite 1280x800 1
 suite 2560x1600 2
 echo "screenshots: $WORK"
-echo "$passed passed, $failed failed, $skipped skipped"
-[ "$failed" -eq 0 ]
+e2e_summary

@@ -75,7 +75,7 @@ start_loma() {  # start_loma [ARG...]: runs loma in $PREFIX; sets LOMA_PID, STAR
   START_NS=$(date +%s%N)
   WINEPREFIX=$PREFIX "$LOMA" "$@" 2>"$WORK/stderr" &
   LOMA_PID=$!
-  E2E_STARTED+=($LOMA_PID)
+  E2E_STARTED+=("$LOMA_PID")
   # Polled every 50 ms (xdotool's --sync looks only every half second): the first-frame
   # screenshot must be taken before the first tick, one second after the window was made.
   if ! e2e_await_window -t 10000 --classname '^loma$'; then
@@ -152,7 +152,7 @@ cover_with_new_window() {  # maps an ordinary window over the launcher, focused
   xmessage -geometry 400x200+400+0 -name cover "a newly mapped window" &
   E2E_STARTED+=($!)
   COVER_PID=$!
-  COVER=$(timeout 5 xdotool search --sync --onlyvisible --name '^cover$' | head -1)
+  timeout 5 xdotool search --sync --onlyvisible --name '^cover$' >/dev/null  # until it shows
   sleep 0.4
 }
 
@@ -302,7 +302,7 @@ case_unhandled() {  # a stub that cannot be started: error 70 in a message windo
   START_NS=$(date +%s%N)
   WINEPREFIX=$PREFIX "$LOMA" 2>"$WORK/stderr" &
   LOMA_PID=$!
-  E2E_STARTED+=($LOMA_PID)
+  E2E_STARTED+=("$LOMA_PID")
   # The launcher window maps during the load and goes again when the error is reported.
   local box=
   not_launcher() { [ "$(cut -d' ' -f3 <<<"$2")" != "$WIN_W" ]; }  # not_launcher WINDOW "X Y W H"
