@@ -18,11 +18,15 @@ struct FreeReply {
 template <class Reply>
 using Owned = std::unique_ptr<Reply, FreeReply>;
 
-// An error reply is dropped: the request counts as unanswered.
-template <class Reply>
-Owned<Reply> owned(Reply* reply, xcb_generic_error_t* error) {
+// The reply to a request sent before; none when the server answered with an error, which is
+// dropped: the request counts as unanswered.
+template <class Reply, class Cookie>
+Owned<Reply> replyTo(Cookie cookie, xcb_connection_t* connection,
+                     Reply* (*wait)(xcb_connection_t*, Cookie, xcb_generic_error_t**)) {
+  xcb_generic_error_t* error = nullptr;
+  Owned<Reply> reply(wait(connection, cookie, &error));
   std::free(error);
-  return Owned<Reply>(reply);
+  return reply;
 }
 
 bool present(xcb_connection_t* connection, xcb_extension_t* extension) {
@@ -63,10 +67,8 @@ forms::PixelRect primaryMonitor(Display* display) {
   }
 
   if (randr) {
-    xcb_generic_error_t* error = nullptr;
-    auto v = owned(xcb_randr_query_version_reply(connection, version, &error), error);
-    error = nullptr;
-    auto m = owned(xcb_randr_get_monitors_reply(connection, monitors, &error), error);
+    auto v = replyTo(version, connection, xcb_randr_query_version_reply);
+    auto m = replyTo(monitors, connection, xcb_randr_get_monitors_reply);
     if (v && v->major_version * 100 + v->minor_version >= 105 && m) {
       std::vector<RandrMonitor> list;
       for (auto it = xcb_randr_get_monitors_monitors_iterator(m.get()); it.rem;
@@ -77,10 +79,8 @@ forms::PixelRect primaryMonitor(Display* display) {
     }
   }
   if (xinerama) {
-    xcb_generic_error_t* error = nullptr;
-    auto a = owned(xcb_xinerama_is_active_reply(connection, active, &error), error);
-    error = nullptr;
-    auto s = owned(xcb_xinerama_query_screens_reply(connection, screens, &error), error);
+    auto a = replyTo(active, connection, xcb_xinerama_is_active_reply);
+    auto s = replyTo(screens, connection, xcb_xinerama_query_screens_reply);
     // Xinerama's heads in its own order, head 0 first; none when it is not active.
     if (a && a->state && s) {
       const xcb_xinerama_screen_info_t* info = xcb_xinerama_query_screens_screen_info(s.get());
