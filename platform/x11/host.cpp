@@ -50,8 +50,10 @@ bool Host::open() {
                  DisplayString(display_));
     return false;
   }
-  atoms_ = std::make_unique<Atoms>(Atoms::intern(display_));
+  // The atoms go out with the monitors' first question and come back with its answer.
+  AtomRequest atoms(display_);
   monitor_ = primaryMonitor(display_);
+  atoms_ = std::make_unique<Atoms>(atoms.answers());
   dpi_ = screenDpi(display_);
   return true;
 }

@@ -1,33 +1,64 @@
 #include "platform/x11/window_manager.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xlib-xcb.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "platform/x11/error_trap.h"
 
 namespace platform::x11 {
 
-Atoms Atoms::intern(Display* display) {
-  static char* names[] = {const_cast<char*>("WM_PROTOCOLS"),
-                          const_cast<char*>("WM_DELETE_WINDOW"),
-                          const_cast<char*>("_MOTIF_WM_HINTS"),
-                          const_cast<char*>("UTF8_STRING"),
-                          const_cast<char*>("_NET_WM_NAME"),
-                          const_cast<char*>("_NET_WM_ICON"),
-                          const_cast<char*>("_NET_WM_PID"),
-                          const_cast<char*>("_NET_WM_STATE"),
-                          const_cast<char*>("_NET_WM_STATE_ABOVE"),
-                          const_cast<char*>("_NET_WM_WINDOW_TYPE"),
-                          const_cast<char*>("_NET_WM_WINDOW_TYPE_DIALOG"),
-                          const_cast<char*>("_NET_SUPPORTED"),
-                          const_cast<char*>("_NET_SUPPORTING_WM_CHECK")};
-  Atom a[std::size(names)];
-  XInternAtoms(display, names, static_cast<int>(std::size(names)), False, a);
+namespace {
+
+constexpr std::string_view kAtomNames[] = {"WM_PROTOCOLS",
+                                           "WM_DELETE_WINDOW",
+                                           "_MOTIF_WM_HINTS",
+                                           "UTF8_STRING",
+                                           "_NET_WM_NAME",
+                                           "_NET_WM_ICON",
+                                           "_NET_WM_PID",
+                                           "_NET_WM_STATE",
+                                           "_NET_WM_STATE_ABOVE",
+                                           "_NET_WM_WINDOW_TYPE",
+                                           "_NET_WM_WINDOW_TYPE_DIALOG",
+                                           "_NET_SUPPORTED",
+                                           "_NET_SUPPORTING_WM_CHECK"};
+
+}  // namespace
+
+AtomRequest::AtomRequest(Display* display) : display_(display) {
+  static_assert(std::size(kAtomNames) == std::tuple_size_v<decltype(sequences_)>);
+  xcb_connection_t* connection = XGetXCBConnection(display);
+  for (std::size_t i = 0; i < sequences_.size(); ++i)
+    sequences_[i] = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(kAtomNames[i].size()),
+                                    kAtomNames[i].data())
+                        .sequence;
+}
+
+Atoms AtomRequest::answers() const {
+  xcb_connection_t* connection = XGetXCBConnection(display_);
+  std::array<Atom, std::tuple_size_v<decltype(sequences_)>> a{};
+  for (std::size_t i = 0; i < sequences_.size(); ++i) {
+    xcb_generic_error_t* error = nullptr;
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(connection, xcb_intern_atom_cookie_t{sequences_[i]}, &error);
+    a[i] = reply ? reply->atom : None;  // None where the server refused, as Xlib gives it
+    std::free(reply);
+    std::free(error);
+  }
   return {a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11], a[12]};
+}
+
+Atoms Atoms::intern(Display* display) {
+  return AtomRequest(display).answers();
 }
 
 static void setCardinals(Display* display, Window window, Atom property, Atom type,
@@ -55,8 +86,9 @@ void describeWindow(Display* display, Window window, const Atoms& atoms, std::st
   wmHints.initial_state = NormalState;
   XSetWMHints(display, window, &wmHints);
 
-  Atom protocols[] = {atoms.wmDeleteWindow};
-  XSetWMProtocols(display, window, protocols, 1);
+  // As XSetWMProtocols sets it, without Xlib's own look-up of WM_PROTOCOLS: one round trip.
+  const long protocols[1] = {static_cast<long>(atoms.wmDeleteWindow)};
+  setCardinals(display, window, atoms.wmProtocols, XA_ATOM, protocols);
 
   // Motif hints: flags = decorations, decorations = none. The window draws its own frame.
   const long motif[5] = {2, 0, 0, 0, 0};

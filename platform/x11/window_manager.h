@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -18,6 +19,19 @@ struct Atoms {
       netWmState, netWmStateAbove, netWmWindowType, netWmWindowTypeDialog, netSupported,
       netSupportingWmCheck;
   static Atoms intern(Display* display);  // one round trip for all of them
+};
+
+// The atoms asked for now through the display's XCB connection, their answers read later: asked
+// just before another question that waits for its answer, they go to the server and back with
+// it, and cost no round trip of their own.
+class AtomRequest {
+ public:
+  explicit AtomRequest(Display* display);
+  Atoms answers() const;
+
+ private:
+  Display* display_;
+  std::array<unsigned int, 13> sequences_{};  // one request per member of Atoms, in its order
 };
 
 // Title, class, no decorations, the close protocol, a fixed size at a set place, and whether

@@ -130,6 +130,7 @@ hints_are_right() {
     grep -q 'Client accepts input or input focus: False' <<<"$p" &&
     ! grep -q '_NET_WM_USER_TIME' <<<"$p" &&
     grep -q '_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x2, 0x0' <<<"$p" &&
+    grep -q 'WM_PROTOCOLS(ATOM): protocols  WM_DELETE_WINDOW$' <<<"$p" &&
     grep -q 'WM_CLASS(STRING) = "loma", "LOMA"' <<<"$p" &&
     grep -q '_NET_WM_NAME(UTF8_STRING) = "LOMA"' <<<"$p" &&
     grep -q 'Icon (32 x 32)' <<<"$p" || { echo "$p" | sed 's/^/  /' | head -30; return 1; }
