@@ -27,7 +27,7 @@ struct Atoms {
 class AtomRequest {
  public:
   explicit AtomRequest(Display* display);
-  Atoms answers() const;
+  [[nodiscard]] Atoms answers() const;
 
  private:
   Display* display_;
