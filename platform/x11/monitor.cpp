@@ -4,30 +4,11 @@
 #include <xcb/randr.h>
 #include <xcb/xinerama.h>
 
-#include <cstdlib>
-#include <memory>
-
 #include "platform/x11/primary_choice.h"
+#include "platform/x11/xcb_reply.h"
 
 namespace platform::x11 {
 namespace {
-
-struct FreeReply {
-  void operator()(void* reply) const { std::free(reply); }
-};
-template <class Reply>
-using Owned = std::unique_ptr<Reply, FreeReply>;
-
-// The reply to a request sent before; none when the server answered with an error, which is
-// dropped: the request counts as unanswered.
-template <class Reply, class Cookie>
-Owned<Reply> replyTo(Cookie cookie, xcb_connection_t* connection,
-                     Reply* (*wait)(xcb_connection_t*, Cookie, xcb_generic_error_t**)) {
-  xcb_generic_error_t* error = nullptr;
-  Owned<Reply> reply(wait(connection, cookie, &error));
-  std::free(error);
-  return reply;
-}
 
 bool present(xcb_connection_t* connection, xcb_extension_t* extension) {
   const xcb_query_extension_reply_t* data = xcb_get_extension_data(connection, extension);

@@ -4,15 +4,14 @@
 #include <X11/Xlib-xcb.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
-#include <xcb/xcb.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string_view>
 #include <tuple>
 #include <vector>
 
 #include "platform/x11/error_trap.h"
+#include "platform/x11/xcb_reply.h"
 
 namespace platform::x11 {
 
@@ -47,12 +46,9 @@ Atoms AtomRequest::answers() const {
   xcb_connection_t* connection = XGetXCBConnection(display_);
   std::array<Atom, std::tuple_size_v<decltype(sequences_)>> a{};
   for (std::size_t i = 0; i < sequences_.size(); ++i) {
-    xcb_generic_error_t* error = nullptr;
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(connection, xcb_intern_atom_cookie_t{sequences_[i]}, &error);
+    auto reply =
+        replyTo(xcb_intern_atom_cookie_t{sequences_[i]}, connection, xcb_intern_atom_reply);
     a[i] = reply ? reply->atom : None;  // None where the server refused, as Xlib gives it
-    std::free(reply);
-    std::free(error);
   }
   return {a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11], a[12]};
 }
