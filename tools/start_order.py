@@ -95,37 +95,46 @@ def ld_pattern(obj):
     return "*" + "/".join(obj.split("/")[-2:])
 
 
+def hot_objects(sections, blocks, base, output):
+    """The objects with a touched block in an output section, in link order; prints figures."""
+    hot, whole, in_hot, touched = [], 0, 0, 0
+    for name, address, size, obj in sections:
+        if name not in (output, output + ".start"):
+            continue
+        first = (base + address) >> BLOCK_BITS
+        last = (base + address + size - 1) >> BLOCK_BITS
+        used = sum(1 for block in range(first, last + 1) if block in blocks)
+        whole += size
+        if used:
+            in_hot += size
+            touched += used << BLOCK_BITS
+            pattern = ld_pattern(obj)
+            if pattern and pattern not in hot:
+                hot.append(pattern)
+    print(f"{output}: {touched // 1024} KB touched, in {in_hot // 1024} KB of "
+          f"{len(hot)} objects, of {whole // 1024} KB", file=sys.stderr)
+    return hot
+
+
 def main():
     if not os.path.exists(MAP):
         sys.exit(f"no link map at {MAP}: build the linux preset first")
     blocks, base = run_under_lackey()
     sections = read_map()
-    for output, inputs, where in PLACES:
-        hot, whole, in_hot, touched = [], 0, 0, 0
-        for name, address, size, obj in sections:
-            if name not in (output, output + ".start"):
-                continue
-            first = (base + address) >> BLOCK_BITS
-            last = (base + address + size - 1) >> BLOCK_BITS
-            used = sum(1 for block in range(first, last + 1) if block in blocks)
-            whole += size
-            if used:
-                in_hot += size
-                touched += used << BLOCK_BITS
-                pattern = ld_pattern(obj)
-                if pattern and pattern not in hot:
-                    hot.append(pattern)
-        print(f"{output}: {touched // 1024} KB touched, in {in_hot // 1024} KB of "
-              f"{len(hot)} objects, of {whole // 1024} KB", file=sys.stderr)
-        yield output, inputs, where, hot
-
-
-if __name__ == "__main__":
-    places = list(main())
+    code = hot_objects(sections, blocks, base, ".text")
+    data = hot_objects(sections, blocks, base, ".rodata")
+    # Constants and strings are merged across the objects of an output section, so a read
+    # lands in whichever object kept the one copy: the objects whose code runs keep theirs
+    # among the hot ones too.
+    data += [pattern for pattern in code if pattern not in data]
     with open(OUTPUT, "w", encoding="utf-8") as out:
         out.write(HEADER)
-        for output, inputs, where, hot in places:
+        for (output, inputs, where), hot in zip(PLACES, (code, data)):
             out.write(f"SECTIONS\n{{\n  {output}.start :\n  {{\n")
             out.writelines(f"    {pattern}({inputs})\n" for pattern in hot)
             out.write(f"  }}\n}}\nINSERT {where};\n")
     print(f"wrote {OUTPUT}", file=sys.stderr)
+
+
+if __name__ == "__main__":
+    main()
