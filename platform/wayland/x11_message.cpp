@@ -12,9 +12,10 @@ namespace platform::wayland {
 void showX11Message(std::u16string_view title, std::u16string_view text) {
   Display* display = XOpenDisplay(nullptr);
   if (!display) return;
-  x11::Atoms atoms = x11::Atoms::intern(display);
-  x11::showMessageBox(display, atoms, x11::primaryMonitor(display), x11::screenDpi(display), title,
-                      text);
+  // The atoms go out with the monitors' first question and come back with its answer.
+  x11::AtomRequest atoms(display);
+  forms::PixelRect monitor = x11::primaryMonitor(display);
+  x11::showMessageBox(display, atoms.answers(), monitor, x11::screenDpi(display), title, text);
   XCloseDisplay(display);
 }
 

@@ -53,10 +53,6 @@ Atoms AtomRequest::answers() const {
   return {a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11], a[12]};
 }
 
-Atoms Atoms::intern(Display* display) {
-  return AtomRequest(display).answers();
-}
-
 static void setCardinals(Display* display, Window window, Atom property, Atom type,
                          std::span<const long> values) {
   // Format 32 properties travel as longs in Xlib, whatever the size of a long.

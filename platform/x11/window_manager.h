@@ -18,7 +18,6 @@ struct Atoms {
   Atom wmProtocols, wmDeleteWindow, motifWmHints, utf8String, netWmName, netWmIcon, netWmPid,
       netWmState, netWmStateAbove, netWmWindowType, netWmWindowTypeDialog, netSupported,
       netSupportingWmCheck;
-  static Atoms intern(Display* display);  // one round trip for all of them
 };
 
 // The atoms asked for now through the display's XCB connection, their answers read later: asked
