@@ -31,7 +31,17 @@ release_test+=(desktop-file-utils appstream piuparts debootstrap)
 # a session bus with an accessibility bus for its A11Y runs, xrdb for its DPI runs.
 bench=(xvfb yad gcc libx11-dev libxdamage-dev libxfixes-dev libpango1.0-dev mingw-w64 wine wine64 dbus
        at-spi2-core x11-xserver-utils)
-test+=(clang libclang-rt-14-dev)  # the fuzz harnesses: clang with libFuzzer and its sanitizers
+# The fuzz harnesses: clang with libFuzzer and its sanitizers, whose runtime is packaged per
+# clang version: the one that this release's clang package stands for (clang-14 on Debian 12,
+# clang-19 on 13), read from the installed package or else from apt's candidate.
+clang_major() {
+  local said
+  said="$(dpkg-query -W -f='${Depends}' clang 2>/dev/null) $(apt-cache depends clang 2>/dev/null)"
+  [[ $said =~ clang-([0-9]+) ]] && echo "${BASH_REMATCH[1]}"
+}
+test+=(clang)
+major=$(clang_major || true)
+[ -z "$major" ] || test+=("libclang-rt-$major-dev")  # else asked again after apt-get update
 test+=(mutter xwayland)  # GNOME's window manager, on X11 and headless Wayland (e2e-desktops-mutter)
 # Wine's 32-bit part runs the x86 installer, program and start helper, but only where this
 # machine runs 32-bit programs at all: elsewhere Debian's /usr/bin/wine would prefer its 32-bit
@@ -81,4 +91,9 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 for arch in "${arches[@]}"; do "${sudo[@]}" dpkg --add-architecture "$arch"; done
 "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 update -q
+if [ "$1" = test ] && [ -z "$major" ]; then
+  major=$(clang_major || true)
+  [ -n "$major" ] || { echo "tools/deps.sh: apt offers no clang package" >&2; exit 1; }
+  missing+=("libclang-rt-$major-dev")
+fi
 "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
