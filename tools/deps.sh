@@ -6,9 +6,8 @@ set -euo pipefail
 build=(ca-certificates cmake g++ make pkg-config libgtest-dev libcairo2-dev libturbojpeg0-dev
        libx11-dev libxext-dev libx11-xcb-dev libxcb-randr0-dev libxcb-xinerama0-dev
        libfontconfig-dev libatk1.0-dev libatk-bridge2.0-dev libdbus-1-dev)
-# The program links Cairo and FreeType in from their archives: FreeType's needs libbz2's, which
-# no other package here brings.
-build+=(libbz2-dev)
+# dpkg-buildflags: the package's flags, which every Linux build of the program takes.
+build+=(dpkg-dev)
 build+=(libwayland-dev wayland-protocols)  # the Wayland host: libwayland-client, wayland-scanner
 run=(xvfb x11-utils imagemagick procps)
 # The start helpers that the Linux program runs under Wine: the C cross compilers alone.

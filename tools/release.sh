@@ -27,15 +27,11 @@ jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
 # would record them.
 prefix_map="-ffile-prefix-map=$root/=./ -ffile-prefix-map=$root=. -ffile-prefix-map=$build/=build/"
 
-# The Linux program, with Debian's hardening flags. TurboJPEG, Cairo, FreeType and Xlib as the
-# shared libraries that Debian keeps up to date, not copies of them inside the program.
-eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
-cmake -S . -B "$build/linux" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOMA_TESTS=OFF -DLOMA_WERROR=ON \
-  -DLOMA_TURBOJPEG=turbojpeg -DLOMA_LINK_STATIC=OFF \
-  -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS $prefix_map" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" \
-  -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+# The Linux program as the linux preset builds it, the one the tests and the bench run:
+# Debian's flags with its hardening, and the shared libraries that Debian keeps up to date.
+cmake --preset linux -B "$build/linux" -DLOMA_TESTS=OFF -DLOMA_WERROR=ON \
+  -DCMAKE_CXX_FLAGS="$prefix_map" -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build "$build/linux" --target loma -j "$jobs"
-unset CPPFLAGS CFLAGS CXXFLAGS LDFLAGS
 
 # The Windows program, 64- and 32-bit.
 for arch in x64 x86; do
