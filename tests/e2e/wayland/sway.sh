@@ -48,6 +48,16 @@ else
   AS_TESTER=(env)
 fi
 as_tester() { "${AS_TESTER[@]}" "$@"; }
+# What the user runs, copied where it can read it wherever the checkout is (root's home is
+# mode 700): the program with the start helpers beside it, and the screen-reader scripts.
+SHARED=$WORK/shared
+mkdir -p "$SHARED/tests/e2e"
+cp "$LOMA" "$SHARED/loma"
+cp "${LOMA%/*}"/start-hidden-*.exe "$SHARED/" 2>/dev/null
+cp -r "$HERE" "$ROOT/tests/e2e/atspi" "$SHARED/tests/e2e/"
+chmod -R a+rX "$WORK"
+LOMA=$SHARED/loma
+A11Y_SESSION=$SHARED/tests/e2e/wayland/a11y_session.sh
 
 # The pointer device that a headless sway lacks, built from our description of the protocol.
 POINTER=$WORK/virtual_pointer
@@ -56,7 +66,6 @@ wayland-scanner private-code "$HERE/virtual-pointer.xml" "$WORK/virtual-pointer-
 # shellcheck disable=SC2046  # the compiler's flags, one word each
 cc -O1 -I"$WORK" -o "$POINTER" "$HERE/virtual_pointer.c" "$WORK/virtual-pointer-protocol.c" \
   $(pkg-config --cflags --libs wayland-client) || skip_all "the pointer helper does not build"
-chmod 755 "$WORK" "$POINTER"
 
 # --- one sway per scale ---------------------------------------------------------------------
 start_sway() {  # start_sway MODE SCALE: sway with one output; sets RT, SWAY_ENV, XDISPLAY
@@ -315,7 +324,7 @@ suite() {  # suite MODE SCALE
     mkdir -p "$prefix/drive_c"
     chown -R "$TESTER:" "$prefix"
     (cd / && as_tester "${SWAY_ENV[@]}" GSETTINGS_BACKEND=memory \
-      dbus-run-session -- bash "$HERE/a11y_session.sh" "$LOMA" "$prefix") 2>&1 |
+      dbus-run-session -- bash "$A11Y_SESSION" "$LOMA" "$prefix") 2>&1 |
       grep -E '^(ok|FAIL) |passed' | sed 's/^/  a11y: /' | tee "$WORK/a11y.txt"
     sed -i 's/^  a11y: //' "$WORK/a11y.txt"
     e2e_add_counts "$WORK/a11y.txt"
