@@ -85,6 +85,22 @@ check "copyright: both fonts under OFL-1.1, with the licence's text" bash -c \
    grep -q "^ THE FONT SOFTWARE IS PROVIDED" <<<"$1"' _ "$COPYRIGHT"
 check "the packaged program is stripped and has no build path" bash -c \
   'file "$1" | grep -q ", stripped" && ! grep -qaF "$2" "$1"' _ "$WORK/deb/usr/bin/loma" "$ROOT"
+# The program the tests and the bench run (the linux preset's) is the one the package installs:
+# every byte that is loaded into memory the same (code, data, relocations, the dynamic section
+# with its libraries and BIND_NOW), the build id aside, which hashes the debug information too.
+TESTED=${LOMA_TESTED:-$ROOT/build/linux/loma}
+if [ -x "$TESTED" ]; then
+  check "the tests' program ($TESTED) loads byte for byte as the package's" bash -c \
+    'loaded() { objcopy -O binary -R .note.gnu.build-id "$1" "$2"; }
+     loaded "$1" "$3/tested.bin" && loaded "$2" "$3/packaged.bin" && cmp "$3/tested.bin" "$3/packaged.bin"' \
+    _ "$TESTED" "$WORK/deb/usr/bin/loma" "$WORK"
+  check "the package's program: PIE, BIND_NOW, RELRO, fortified, stack protector" bash -c \
+    'readelf -hW "$1" | grep -q "Type: *DYN" && readelf -dW "$1" | grep -q "FLAGS_1.*NOW.*PIE" &&
+     readelf -lW "$1" | grep -q GNU_RELRO && nm -D "$1" | grep -q " __stack_chk_fail" &&
+     nm -D "$1" | grep -qE " __[a-z]+_chk(@|$)"' _ "$WORK/deb/usr/bin/loma"
+else
+  skip "the tests' program against the package's" "no $TESTED (build the linux preset first)"
+fi
 # The start helpers that Wine runs to start a Windows program hidden: a GUI program for each
 # architecture, importing from kernel32 alone, with no time stamp and no build path.
 for arch in x86 x64; do
