@@ -9,7 +9,9 @@
  *
  * Usage: frame_probe [--first-frame-only] -- program [args...]
  * Output lines: "created MS", "first-frame MS WxH", "update MS X Y W H" (one per burst of
- * drawing), "exit CODE", and "rusage MAXRSS_KB USER_MS SYS_MS" of the program (its own
+ * drawing), "dirty KB" (the program's private dirty memory 1.5 s after exec, from
+ * /proc/PID/smaps_rollup: what it alone costs the machine, without library pages that other
+ * programs share), "exit CODE", and "rusage MAXRSS_KB USER_MS SYS_MS" of the program (its own
  * figures from the kernel, to the microsecond). With --first-frame-only the program is killed
  * after its first frame.
  * Build: cc -O2 -o frame_probe frame_probe.c -lX11 -lXdamage -lXfixes */
@@ -38,6 +40,19 @@ struct watched {
 static struct watched windows[MAX_WINDOWS];
 static int nwindows;
 static double start_ms;
+
+/* Private_Dirty of a process, in kB; -1 when it cannot be read. */
+static long private_dirty_kb(pid_t pid) {
+  char path[64], line[256];
+  snprintf(path, sizeof path, "/proc/%d/smaps_rollup", (int)pid);
+  FILE* f = fopen(path, "r");
+  if (!f) return -1;
+  long kb = -1;
+  while (fgets(line, sizeof line, f))
+    if (sscanf(line, "Private_Dirty: %ld kB", &kb) == 1) break;
+  fclose(f);
+  return kb;
+}
 
 static double now_ms(void) {
   struct timespec t;
@@ -103,7 +118,7 @@ int main(int argc, char** argv) {
   int first_done = 0;
   double last_damage = 0;
   int ux0 = 0, uy0 = 0, ux1 = 0, uy1 = 0, pending = 0;
-  int status = 0;
+  int status = 0, dirty_done = 0;
   struct rusage usage;
   memset(&usage, 0, sizeof usage);
   for (;;) {
@@ -156,6 +171,11 @@ int main(int argc, char** argv) {
       printf("first-frame %.2f %dx%d\n", last_damage, drawn->width, drawn->height);
       fflush(stdout);
       if (first_only) kill(child, SIGTERM);
+    }
+    if (!dirty_done && now_ms() - start_ms >= 1500) {
+      dirty_done = 1;
+      long kb = private_dirty_kb(child);
+      if (kb >= 0) printf("dirty %ld\n", kb);
     }
     if (wait4(child, &status, WNOHANG, &usage) == child) break;
     struct pollfd fd = {ConnectionNumber(display), POLLIN, 0};
