@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages a purpose needs: `tools/deps.sh run|test|release|bench`. Packages already
+# Installs the Debian packages a purpose needs: `tools/deps.sh run|test|release|bench|check`. Packages already
 # present are not fetched again, so calling it twice costs nothing.
 set -euo pipefail
 
@@ -18,6 +18,10 @@ test=(git mingw-w64 wine wine64 xvfb xdotool openbox wmctrl x11-utils imagemagic
       dbus at-spi2-core python3-pyatspi x11-xserver-utils xserver-xephyr unicode-data)
 test+=(orca speech-dispatcher)  # the real screen reader and its speech (e2e-orca)
 test+=(sway foot grim xwayland)  # the Wayland host under a real compositor (e2e-wayland-sway)
+# The other release's stage (tests/release/other-release.sh), inside its fresh root: the build,
+# the unit tests, and the X11 suite with a Windows program started under 64-bit Wine.
+check=(xvfb xdotool openbox wmctrl x11-utils x11-xserver-utils imagemagick procps python3
+       python3-pil python3-numpy wine wine64)
 # The release (tools/release.sh) and its checks.
 release=(git mingw-w64 python3 dpkg-dev lintian wixl msitools zip strip-nondeterminism
          faketime)
@@ -57,7 +61,8 @@ case "${1:-}" in
   test) wanted=("${build[@]}" "${test[@]}" "${release[@]}" "${release_test[@]}") ;;
   release) wanted=("${build[@]}" "${release[@]}") ;;
   bench) wanted=("${build[@]}" "${bench[@]}") ;;
-  *) echo "usage: tools/deps.sh run|test|release|bench" >&2; exit 2 ;;
+  check) wanted=("${build[@]}" "${run[@]}" "${check[@]}") ;;
+  *) echo "usage: tools/deps.sh run|test|release|bench|check" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -53,12 +53,15 @@ stages=(
   'e2e-x11-asan          LOMA=build/linux-asan/loma bash tests/e2e/x11/run.sh'
   # The release, built twice (here into dist/, and in another folder, later, as another user)
   # and compared; then its packages checked, installed and run: the .deb here, the MSIs under
-  # Wine, and install, removal, purge and upgrade in a fresh bookworm root as Debian checks them.
+  # Wine, and install, removal, purge and upgrade in a fresh root of this release as Debian checks them.
   'release-reproducible  bash tests/release/reproducible.sh'
   'release-check         bash tests/release/check.sh dist'
   'release-deb           bash tests/release/deb-install.sh dist'
   'release-msi           bash tests/release/msi-wine.sh dist'
   'release-piuparts      bash tests/release/piuparts.sh dist'
+  # The other Debian release (13 from 12, 12 from 13) in a fresh minimal root: the build with
+  # warnings as errors, the unit and golden tests, the X11 suite with Wine, this run's .deb.
+  'other-release         bash tests/release/other-release.sh dist'
 )
 
 stage() {  # stage NAME COMMAND: runs it, keeps its output, says its minutes
@@ -104,5 +107,6 @@ if [ ${#failed_stages[@]} -gt 0 ]; then
   echo "Failed stages: ${failed_stages[*]} (their output is in $log)"
   [ "$failed" -eq 0 ] && failed=${#failed_stages[@]}
 fi
+echo "All stages: $(awk -v s=$SECONDS 'BEGIN { printf "%.1f", s / 60 }') min"
 echo "$passed passed, $failed failed, $skipped skipped"
 [ ${#failed_stages[@]} -eq 0 ]

@@ -1,6 +1,7 @@
 #!/bin/bash
-# Checks the Debian package as Debian checks its own: piuparts installs it into a fresh bookworm
-# root, removes it and purges it, and fails on anything left behind or changed; then it installs
+# Checks the Debian package as Debian checks its own: piuparts installs it into a fresh root of
+# the release this machine runs (the one the package was built for), removes it and purges it,
+# and fails on anything left behind or changed; then it installs
 # the package's previous version with apt-get and upgrades it to the next one (this package
 # packed again as the next patch version, VERSION -> VERSION+1 as the MSI upgrade test does),
 # and purges that. The root is bootstrapped once, from the archive that this machine's apt uses,
@@ -14,35 +15,14 @@ DIST=$(cd "${1:-$ROOT/dist}" && pwd) || exit 2
 VERSION=$(sed -nE 's/^project\(loma VERSION ([0-9.]+).*/\1/p' "$ROOT/CMakeLists.txt")
 NEXT=${VERSION%.*}.$((${VERSION##*.} + 1))
 DEB=$DIST/loma_${VERSION}_amd64.deb
-SUITE=bookworm
+SUITE=$(. /etc/os-release && echo "$VERSION_CODENAME")
 . "$ROOT/tests/e2e/lib.sh"
 e2e_init piuparts
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 
-# The archive apt is set to fetch bookworm from, in either of its formats: one-line entries in
-# sources.list (and *.list), or deb822 stanzas in sources.list.d/*.sources.
-archive() {
-  local f
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -r "$f" ] || continue
-    awk -v s="$SUITE" '$1 == "deb" { sub(/^deb +(\[[^]]*\] +)?/, ""); if ($2 == s) { print $1; exit } }' "$f"
-  done
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -r "$f" ] || continue
-    awk -v s="$SUITE" 'BEGIN { RS = ""; FS = "\n" }
-      { types = uris = suites = ""
-        for (i = 1; i <= NF; i++) {
-          if ($i ~ /^Types:/) types = $i
-          if ($i ~ /^URIs:/) uris = $i
-          if ($i ~ /^Suites:/) suites = $i
-        }
-        if (types ~ /[ :]deb( |$)/ && (" " suites " ") ~ (" " s " ")) {
-          sub(/^URIs: */, "", uris); split(uris, u, " "); print u[1]; exit
-        } }' "$f"
-  done
-}
-MIRROR=$(archive | head -1)
+. "$ROOT/tests/release/archive.sh"
+MIRROR=$(archive "$SUITE")
 check "apt's archive for $SUITE: ${MIRROR:-none found}" test -n "$MIRROR"
 [ -n "$MIRROR" ] || { e2e_summary; exit; }
 
