@@ -33,8 +33,8 @@ check "apt's archive for $THIS: ${MIRROR:-none found}" test -n "$MIRROR"
 [ -n "$MIRROR" ] || { e2e_summary; exit; }
 R=$WORK/root
 T=$(e2e_now_ms)
-check "a minimal $OTHER root bootstrapped from $MIRROR" \
-  debootstrap --variant=minbase "$OTHER" "$R" "$MIRROR" >"$WORK/debootstrap.log" 2>&1
+check "a minimal $OTHER root bootstrapped from $MIRROR" bash -c \
+  'debootstrap --variant=minbase "$1" "$2" "$3" >"$4" 2>&1' _ "$OTHER" "$R" "$MIRROR" "$WORK/debootstrap.log"
 echo "  $(seconds "$T")"
 [ -x "$R/bin/bash" ] || { tail -5 "$WORK/debootstrap.log"; e2e_summary; exit; }
 
