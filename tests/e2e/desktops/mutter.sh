@@ -51,7 +51,9 @@ open_window() {  # open_window NAME WxH+X+Y: an ordinary window, activated; sets
   await_active "$OTHER"
 }
 
-active_window() { xprop -root _NET_ACTIVE_WINDOW | awk '$NF ~ /^0x/ {print $NF + 0}'; }
+# Window ids as the shell's numbers: awk's "0x..." + 0 is 0 in Debian 13's mawk (20250131).
+window_ids() { grep -o '0x[0-9a-fA-F]*' | while read -r id; do echo $((id)); done; }
+active_window() { xprop -root _NET_ACTIVE_WINDOW | window_ids; }
 
 await_active() {  # await_active WINDOW: up to 3 s
   local deadline=$(($(e2e_now_ms) + 3000))
@@ -122,7 +124,7 @@ not_focused() {
     { echo "  the launcher has the focus"; return 1; }
 }
 in_task_list() {
-  xprop -root _NET_CLIENT_LIST | tr ',' '\n' | awk '$NF ~ /^0x/ {print $NF + 0}' | grep -qx "$((WIN))" &&
+  xprop -root _NET_CLIENT_LIST | window_ids | grep -qx "$((WIN))" &&
     [[ $(states) != *SKIP_TASKBAR* ]] &&
     xprop -id "$WIN" _NET_WM_NAME | grep -q '= "LOMA"$' || { echo "  not listed as LOMA"; return 1; }
 }
