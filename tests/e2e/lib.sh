@@ -28,6 +28,9 @@
 #   e2e_native_prefix                a fresh prefix in $WORK with a native diagnostic stub at the
 #                                    fixed path that adds a line to $PREFIX/ran each run; sets PREFIX
 #   e2e_red_pixels IMAGE X Y W H     the pure-red pixels (the countdown number's colour) there
+#   e2e_count_colour IMAGE R G B     the pixels of IMAGE within 20 % of that colour (0-255) in
+#                                    each of its channels
+#   e2e_magick ARGS...               ImageMagick's command-line tool: magick where there is one
 #   e2e_await_frame FILE X Y W H NX NY NW NH
 #                                    the launcher's first painted frame: shot after shot of its
 #                                    rectangle (X Y W H on the screen) as FILE until the number's
@@ -287,6 +290,16 @@ e2e_native_prefix() {
   mkdir -p "${stub%/*}"
   printf '#!/bin/sh\necho ran >> "%s/ran"\n' "$PREFIX" > "$stub"
   chmod +x "$stub"
+}
+
+# ImageMagick 7 (Debian 13) has magick; its convert, kept for old scripts, writes a stray line
+# "list" to standard output whenever it applies -fx, ahead of what was asked for. ImageMagick 6
+# (Debian 12) has only convert.
+e2e_magick() { if command -v magick >/dev/null; then magick "$@"; else convert "$@"; fi; }
+
+e2e_count_colour() {  # e2e_count_colour IMAGE R G B
+  e2e_magick "$1" -fx "abs(r-$2/255)<0.2 && abs(g-$3/255)<0.2 && abs(b-$4/255)<0.2" \
+    -format '%[fx:round(mean*w*h)]' info:
 }
 
 e2e_red_pixels() {  # e2e_red_pixels IMAGE X Y W H

@@ -56,11 +56,6 @@ shot() { e2e_shot "$SHOTS/$1.png"; }
 crop() { convert "$SHOTS/$1.png" -crop "$5x$6+$((WX + $3))+$((WY + $4))" +repage "$WORK/$2.png"; }
 # The normalised root-mean-square difference of two images of one size.
 rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed 's/.*(\(.*\))/\1/'; }
-# Pixels of an image within 20% of a colour, per channel.
-count_colour() {
-  convert "$1" -fx "abs(r-$2/255)<0.2 && abs(g-$3/255)<0.2 && abs(b-$4/255)<0.2" \
-    -format '%[fx:round(mean*w*h)]' info:
-}
 asset() {  # asset FILE W H NAME: the picture stretched to W x H, as the program draws it
   convert "$ASSETS/$1" -resize "$2x$3!" "$WORK/$4.png"
 }
@@ -72,9 +67,9 @@ put_stub() { rm -rf "$WINEPREFIX/drive_c/ORNPrg"; mkdir -p "$DIAG_DIR"; cp "$STU
 # band (rows 121-134) holds yellow text only in the found case.
 status_is() {  # status_is found|missing SHOT
   crop "$2" band 218 121 304 14
-  local upper; upper=$(count_colour "$WORK/band.png" 255 255 0)
+  local upper; upper=$(e2e_count_colour "$WORK/band.png" 255 255 0)
   crop "$2" band 218 137 304 22
-  local lower; lower=$(count_colour "$WORK/band.png" 255 255 0)
+  local lower; lower=$(e2e_count_colour "$WORK/band.png" 255 255 0)
   if [ "$1" = found ]; then [ "$upper" -gt 10 ]; else [ "$upper" -lt 3 ] && [ "$lower" -gt 10 ]; fi
 }
 
@@ -150,13 +145,13 @@ if await_window; then
   check "close button shows the up face ($UP_E against $DOWN_E)" \
     awk -v u="$UP_E" -v d="$DOWN_E" 'BEGIN { exit !(u < 0.08 && u < d) }'
   crop not_found got 139 204 327 24
-  check "countdown notice drawn" test "$(count_colour "$WORK/got.png" 241 237 59)" -gt 100
+  check "countdown notice drawn" test "$(e2e_count_colour "$WORK/got.png" 241 237 59)" -gt 100
   crop not_found got 45 174 89 73
-  check "countdown number in red" test "$(count_colour "$WORK/got.png" 255 0 0)" -gt 50
+  check "countdown number in red" test "$(e2e_count_colour "$WORK/got.png" 255 0 0)" -gt 50
   crop not_found got 43 126 159 60
-  check "close caption in yellow" test "$(count_colour "$WORK/got.png" 255 255 0)" -gt 50
+  check "close caption in yellow" test "$(e2e_count_colour "$WORK/got.png" 255 255 0)" -gt 50
   crop not_found got 256 190 280 14
-  check "credit line drawn" test "$(count_colour "$WORK/got.png" 0 0 0)" -gt 50
+  check "credit line drawn" test "$(e2e_count_colour "$WORK/got.png" 0 0 0)" -gt 50
   # The window's icon reaches X as _NET_WM_ICON: 32 x 32, the embedded icon's pixels.
   xprop -id "$WIN" -notype -f _NET_WM_ICON 32c '=$0+\n' _NET_WM_ICON | tr -d ' ' | cut -d= -f2 |
     tr ',' '\n' >"$WORK/icon.txt"
