@@ -19,10 +19,6 @@ for f in "$EXE" "$STUB"; do [ -e "$f" ] || { echo "missing $f (build the windows
 . "$ROOT/tests/e2e/lib.sh"
 e2e_init wine-dpi
 E2E_INDENT="  "
-count_colour() {  # pixels of an image within 20 % of a colour, per channel
-  convert "$1" -fx "abs(r-$2/255)<0.2 && abs(g-$3/255)<0.2 && abs(b-$4/255)<0.2" \
-    -format '%[fx:round(mean*w*h)]' info:
-}
 
 # What Windows reads; Wine 8 gives every program per-monitor awareness and the prefix's
 # density whatever it declares, and never stretches a window.
@@ -54,13 +50,13 @@ e2e_shot "$WORK/found_144.png" 856 380 212 10
 cp "$WORK/found_144.png" "${SHOT:-/tmp/loma-wine-found-144.png}"
 echo "  screenshot: ${SHOT:-/tmp/loma-wine-found-144.png}"
 convert "$WORK/found_144.png" -crop 134x110+68+261 +repage "$WORK/number.png"
-check "the number, red, fills its scaled label" test "$(count_colour "$WORK/number.png" 255 0 0)" -gt 1500
+check "the number, red, fills its scaled label" test "$(e2e_count_colour "$WORK/number.png" 255 0 0)" -gt 1500
 convert "$WORK/found_144.png" -crop 238x128+64+190 +repage "$WORK/caption.png"
 check "the close caption, yellow, at the 144-dpi size" \
-  test "$(count_colour "$WORK/caption.png" 255 255 0)" -gt 1500
+  test "$(e2e_count_colour "$WORK/caption.png" 255 255 0)" -gt 1500
 # The credit line's last word, "Launcher", lies right of x 700: it is no longer cut off.
 convert "$WORK/found_144.png" -crop 100x22+700+285 +repage "$WORK/credit.png"
-check "the credit line is drawn to its end" test "$(count_colour "$WORK/credit.png" 0 0 0)" -gt 40
+check "the credit line is drawn to its end" test "$(e2e_count_colour "$WORK/credit.png" 0 0 0)" -gt 40
 # The window icon reaches X as _NET_WM_ICON, resampled to the size of a 150 % screen.
 xprop -id "$WIN" -notype -f _NET_WM_ICON 32c '=$0+\n' _NET_WM_ICON | tr -d ' ' | cut -d= -f2 |
   tr ',' '\n' >"$WORK/icon.txt"
@@ -99,7 +95,7 @@ if [ -f "$CHANGE" ]; then
   cp "$WORK/changed_192.png" "${SHOT:-/tmp/loma-wine-found-144.png}.changed-192.png"
   convert "$WORK/changed_192.png" -crop 178x146+90+348 +repage "$WORK/number.png"
   check "and repaints it at 192 dpi: the number fills its larger label" \
-    test "$(count_colour "$WORK/number.png" 255 0 0)" -gt 1200
+    test "$(e2e_count_colour "$WORK/number.png" 255 0 0)" -gt 1200
   e2e_wine "$CHANGE" 144 >/dev/null 2>&1
   sleep 0.8
   G=$(e2e_geometry "$WIN")
