@@ -20,19 +20,27 @@ for f in "$EXE" "$STUB"; do [ -e "$f" ] || { echo "missing $f (build the windows
 e2e_init wine-dpi
 E2E_INDENT="  "
 
-# What Windows reads; Wine 8 gives every program per-monitor awareness and the prefix's
-# density whatever it declares, and never stretches a window.
+# What Windows reads. Wine 8 gives every program per-monitor awareness and the prefix's
+# density whatever it declares, and never stretches a window; Wine 10, as Windows, gives an
+# undeclared program 96 dpi and stretches its window.
 MANIFEST=$(x86_64-w64-mingw32-windres -i "$EXE" -O rc 2>/dev/null | grep -E 'dpiAware')
 check "manifest: true/pm, and per-monitor v2 with the per-monitor fallback" \
   bash -c 'grep -q ">true/pm</dpiAware>" <<<"$0" && grep -q ">PerMonitorV2,PerMonitor</dpiAwareness>" <<<"$0"' "$MANIFEST"
 
 e2e_display 1280x800
 e2e_wine_prefix "$WORK/prefix"
-# A 150 % desktop: where winecfg keeps the screen's density, and the per-user value. The
-# prefix's server runs on, so the programs below read them from it.
+# A 150 % desktop: where winecfg keeps the screen's density, and the per-user value. Wine 8
+# reads them in each program it starts. Wine 10 gives a monitor the density read when the
+# prefix's desktop started (the reg calls start it, at 96): a program started after the change
+# alone has 144 dpi as the system's density but 96 as its monitor's, and a per-monitor aware
+# program is laid out at 96, as on Windows. So the prefix's server, and its desktop with it,
+# start again on the new values.
 e2e_wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
   /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 e2e_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wineserver -k
+wineserver -w
+wineserver -p
 
 mkdir -p "$WINEPREFIX/drive_c/ORNPrg/ZAVRO_Fi"
 cp "$STUB" "$WINEPREFIX/drive_c/ORNPrg/ZAVRO_Fi/LOMADiag.exe"
