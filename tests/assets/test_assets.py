@@ -19,6 +19,11 @@ import unittest
 import numpy as np
 from PIL import Image
 
+try:
+    import font_dump  # fontTools, which only the generator tests need
+except ImportError:
+    font_dump = None
+
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 ASSETS = os.path.join(ROOT, "assets")
 
@@ -434,14 +439,18 @@ def sfnt_tables(data):
     return out
 
 
-def sfnt_names(table):
+def sfnt_names(table, platforms=None):
+    """Windows names by (id, language); with `platforms`, the English names of
+    those platforms (1 Macintosh, 3 Windows) by (platform, id)."""
     _, count, storage = struct.unpack_from(">HHH", table)
     out = {}
     for i in range(count):
         pid, eid, lid, nid, length, off = struct.unpack_from(">6H", table, 6 + 12 * i)
         raw = table[storage + off:storage + off + length]
-        if pid == 3:
+        if platforms is None and pid == 3:
             out[(nid, lid)] = raw.decode("utf-16-be")
+        elif platforms and pid in platforms and (pid, eid, lid) in ((1, 0, 0), (3, 1, 0x409)):
+            out[(pid, nid)] = raw.decode("utf-16-be" if pid == 3 else "mac-roman")
     return out
 
 
@@ -495,6 +504,7 @@ FONTS = {
     "LomaMing-Bold.otf": ("LOMA Ming", "Bold", 700),
     "LomaBlack.otf": ("LOMA Black", "Regular", 900),
 }
+LICENCES = {"LomaMing-Bold.otf": "LICENSE-LomaMing.txt", "LomaBlack.otf": "LICENSE-LomaBlack.txt"}
 ASCII = "".join(chr(c) for c in range(0x20, 0x7F))
 CHINESE = "關閉" + "ZAVRO Fi 診斷系統" + "已經啟動" + "未發現 診斷系統"
 
@@ -551,11 +561,26 @@ class FontTests(unittest.TestCase):
         self.assertEqual(set(ASCII) - black, set())
 
     def test_licences_beside_fonts(self):
-        for name in ("LICENSE-LomaMing.txt", "LICENSE-LomaBlack.txt"):
+        for name in LICENCES.values():
             with self.subTest(name):
                 text = read(os.path.join("fonts", name)).decode("utf-8")
                 self.assertIn("SIL OPEN FONT LICENSE", text.upper())
                 self.assertIn("Reserved Font Name", text)
+
+    def test_copyright_and_licence_records_agree_with_the_licence_file(self):
+        for name, (family, style, _) in FONTS.items():
+            with self.subTest(name):
+                lines = read(os.path.join("fonts", LICENCES[name])).decode("utf-8").splitlines()
+                self.assertEqual(lines[0], "%s (%s)" % (family, style))
+                self.assertTrue(lines[2].startswith("A modified version of "), lines[2])
+                notice = lines[3]
+                self.assertRegex(notice, r"\b(19|20)\d\d\b", "no year in the source's notice")
+                self.assertIn("distributed under the SIL Open Font License 1.1", " ".join(lines))
+                records = sfnt_names(self.tables(name)["name"], platforms=(1, 3))
+                for platform in (1, 3):
+                    self.assertEqual(records[(platform, 0)],
+                                     notice + " Modified for the LOMA launcher.")
+                    self.assertIn("SIL Open Font License, Version 1.1", records[(platform, 13)])
 
     def test_credit_line(self):
         credit = read("credit.txt")
@@ -688,7 +713,7 @@ DEBIAN_PYTHON = "/usr/bin/python3"
 
 
 def generator_can_run():
-    if not os.path.exists(DEBIAN_PYTHON):
+    if font_dump is None or not os.path.exists(DEBIAN_PYTHON):
         return False
     probe = subprocess.run([DEBIAN_PYTHON, "-c", "import PIL, numpy, fontTools, pyclipper"],
                            stderr=subprocess.DEVNULL)
@@ -696,22 +721,94 @@ def generator_can_run():
         and os.path.exists("/usr/share/fonts/opentype/noto/NotoSansCJK-Bold.ttc")
 
 
+def without_years(notice):
+    """A copyright notice without its years and copyright signs: the holders."""
+    notice = re.sub(r"(?i)copyright|\u00a9|\(c\)", " ", notice)
+    notice = re.sub(r"\b(19|20)\d\d(\s*[-\u2013,]\s*(19|20)\d\d)*\b,?", " ", notice)
+    return " ".join(notice.split())
+
+
+def em_line_agrees(committed, committed_upm, fresh, fresh_upm):
+    """Both are one fraction of the em rounded to whole units of each font."""
+    return abs(committed * fresh_upm - fresh * committed_upm) * 2 <= committed_upm + fresh_upm
+
+
 @unittest.skipUnless(generator_can_run(), "the artwork generator's Debian packages are missing")
 class GeneratorTests(unittest.TestCase):
-    """The committed files are exactly what the generator makes."""
+    """The committed files are what the generator makes: the pictures and
+    resources byte for byte; the fonts by their content, as fontTools
+    releases write the same font in other bytes; the licences word for word
+    but for the years of the source's copyright notice."""
 
-    def test_rerun_reproduces_committed_assets(self):
-        with tempfile.TemporaryDirectory() as tmp:
-            subprocess.run([DEBIAN_PYTHON, GENERATOR, "--assets", tmp], check=True,
-                           stdout=subprocess.DEVNULL)
-            made = []
-            for dirpath, _, files in os.walk(tmp):
-                for f in files:
-                    made.append(os.path.relpath(os.path.join(dirpath, f), tmp))
-            self.assertGreaterEqual(len(made), 20)
-            for rel in sorted(made):
-                with self.subTest(rel), open(os.path.join(tmp, rel), "rb") as f:
-                    self.assertEqual(f.read(), read(rel), "%s differs from a fresh run" % rel)
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        subprocess.run([DEBIAN_PYTHON, GENERATOR, "--assets", cls.tmp.name], check=True,
+                       stdout=subprocess.DEVNULL)
+        cls.made = sorted(os.path.relpath(os.path.join(dirpath, f), cls.tmp.name)
+                          for dirpath, _, files in os.walk(cls.tmp.name) for f in files)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def fresh(self, rel):
+        with open(os.path.join(self.tmp.name, rel), "rb") as f:
+            return f.read()
+
+    def fonts(self, name):
+        """The committed font and the fresh one, as fontTools reads them."""
+        rel = os.path.join("fonts", name)
+        return (font_dump.load(os.path.join(ASSETS, rel)),
+                font_dump.load(os.path.join(self.tmp.name, rel)))
+
+    def test_rerun_reproduces_committed_pictures_and_resources(self):
+        self.assertGreaterEqual(len(self.made), 20)
+        fonts = {os.path.join("fonts", f) for pair in LICENCES.items() for f in pair}
+        self.assertTrue(fonts <= set(self.made), fonts - set(self.made))
+        for rel in self.made:
+            if rel not in fonts:
+                with self.subTest(rel):
+                    self.assertEqual(self.fresh(rel), read(rel), "%s differs from a fresh run" % rel)
+
+    def test_rerun_subsets_the_same_characters_the_same_way(self):
+        for name in FONTS:
+            with self.subTest(name):
+                committed, fresh = self.fonts(name)
+                self.assertEqual(font_dump.differences(font_dump.choices(committed),
+                                                       font_dump.choices(fresh)), [])
+                upm = font_dump.units_per_em(committed), font_dump.units_per_em(fresh)
+                made = font_dump.line(fresh)
+                for key, value in font_dump.line(committed).items():
+                    self.assertTrue(em_line_agrees(value, upm[0], made[key], upm[1]),
+                                    "%s: %d of %d units, a fresh run %d of %d"
+                                    % (key, value, upm[0], made[key], upm[1]))
+
+    def test_rerun_draws_the_same_glyphs_with_the_same_metrics(self):
+        for name in FONTS:
+            with self.subTest(name):
+                committed, fresh = self.fonts(name)
+                was, now = font_dump.source_revision(committed), font_dump.source_revision(fresh)
+                if was != now:
+                    self.skipTest("the installed source of %s is release %s, the committed font "
+                                  "was cut from %s: its outlines can be compared only there"
+                                  % (name, now, was))
+                self.assertEqual(font_dump.differences(font_dump.release(committed),
+                                                       font_dump.release(fresh)), [])
+
+    def test_licences_are_the_source_family_licence(self):
+        for name in LICENCES.values():
+            with self.subTest(name):
+                committed = read(os.path.join("fonts", name)).decode("utf-8").splitlines()
+                fresh = self.fresh(os.path.join("fonts", name)).decode("utf-8").splitlines()
+                self.assertEqual(len(committed), len(fresh))
+                changed = [(c, f) for c, f in zip(committed, fresh) if c != f]
+                # Only the source's copyright notice may differ, in its years.
+                self.assertLessEqual(len(changed), 1, changed)
+                for c, f in changed:
+                    self.assertEqual(c, committed[3], "not the copyright notice")
+                    self.assertEqual(without_years(c), without_years(f))
+                    self.assertTrue(without_years(c))
 
 
 if __name__ == "__main__":
