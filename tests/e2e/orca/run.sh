@@ -33,7 +33,10 @@ e2e_wm  # mouse review finds windows through the window manager's stacking list
 e2e_atspi_bus
 
 # speech-dispatcher with only the generic module, which appends "<ns since epoch> <text>" per
-# utterance; Orca reaches it at the session's default socket.
+# utterance; Orca reaches it at the session's default socket. The module's charset is spelled
+# UTF8: for "utf-8" the module keeps no copy of a message that is not text (a single character,
+# the count), and speech-dispatcher 0.12 frees that message once handed over, so the file got
+# freed memory; any other name recodes, UTF-8 to UTF-8, into a copy of its own.
 cat >"$WORK/speechd/speechd.conf" <<CONF
 LogLevel 1
 LogDir "$WORK/speechd-log"
@@ -45,8 +48,8 @@ AudioALSADevice "null"
 CONF
 cat >"$WORK/speechd/modules/generic.conf" <<CONF
 GenericExecuteSynth "printf '%s %s\\\\n' \$(date +%s%N) '\$DATA' >> $SPOKEN"
-GenericLanguage "en" "en" "utf-8"
-GenericLanguage "zh" "zh" "utf-8"
+GenericLanguage "en" "en" "UTF8"
+GenericLanguage "zh" "zh" "UTF8"
 AddVoice "en" "MALE1" "en"
 CONF
 mkdir -p "$WORK/speechd-log"
@@ -56,12 +59,21 @@ E2E_STARTED+=($!)
 export SPEECHD_ADDRESS=unix_socket:$XDG_RUNTIME_DIR/speech-dispatcher/speechd.sock
 for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/speech-dispatcher/speechd.sock" ] && break; sleep 0.05; done
 
-# Orca's own settings: speech through speech-dispatcher, mouse review on, no first-run wizard.
+# Orca's own settings: speech through speech-dispatcher, mouse review on, no first-run wizard,
+# and every voice in English. A voice without a language takes one from the locale through
+# Python's locale.getdefaultlocale(), which made "en" of C.UTF-8 up to Python 3.11 but makes "C"
+# of it from 3.13; the generic module knows no "c", recodes for it to ISO-8859-1, and the Chinese
+# texts come out as question marks.
 cat >"$WORK/orca/user-settings.conf" <<'CONF'
 {
   "general": {"enableSpeech": true, "enableMouseReview": true, "firstStart": false,
               "speechServerFactory": "orca.speechdispatcherfactory",
-              "enableTutorialMessages": false, "presentToolTips": false},
+              "enableTutorialMessages": false, "presentToolTips": false,
+              "voices": {"default": {"established": false, "family": {"lang": "en"}},
+                         "uppercase": {"established": false, "average-pitch": 7.0,
+                                       "family": {"lang": "en"}},
+                         "hyperlink": {"established": false, "family": {"lang": "en"}},
+                         "system": {"established": false, "family": {"lang": "en"}}}},
   "profiles": {"default": {"profile": ["Default", "default"], "enableMouseReview": true}},
   "pronunciations": {},
   "keybindings": {}
