@@ -45,7 +45,15 @@ void onCapabilities(void* data, wl_seat*, std::uint32_t capabilities) {
   if (c->seatChanged) c->seatChanged(capabilities);
 }
 void onSeatName(void*, wl_seat*, const char*) {}
-const wl_seat_listener kSeatListener{onCapabilities, onSeatName};
+// The listeners of interfaces that gain events are filled by name: each release of libwayland or
+// of the protocols that adds an event adds a member, left null here (the bound versions never
+// send it).
+constexpr wl_seat_listener kSeatListener = [] {
+  wl_seat_listener l{};
+  l.capabilities = onCapabilities;
+  l.name = onSeatName;
+  return l;
+}();
 
 void onGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
                 std::int32_t, const char*, const char*, std::int32_t) {}
@@ -67,8 +75,16 @@ void onScale(void* data, wl_output*, std::int32_t factor) {
 void onName(void*, wl_output*, const char*) {}
 void onDescription(void*, wl_output*, const char*) {}
 
-const wl_output_listener kOutputListener{onGeometry, onMode, onDone,
-                                         onScale,    onName, onDescription};
+constexpr wl_output_listener kOutputListener = [] {
+  wl_output_listener l{};
+  l.geometry = onGeometry;
+  l.mode = onMode;
+  l.done = onDone;
+  l.scale = onScale;
+  l.name = onName;
+  l.description = onDescription;
+  return l;
+}();
 
 void onLogicalPosition(void*, zxdg_output_v1*, std::int32_t, std::int32_t) {}
 void onLogicalSize(void* data, zxdg_output_v1*, std::int32_t width, std::int32_t) {
@@ -77,8 +93,15 @@ void onLogicalSize(void* data, zxdg_output_v1*, std::int32_t width, std::int32_t
 void onXdgDone(void*, zxdg_output_v1*) {}
 void onXdgName(void*, zxdg_output_v1*, const char*) {}
 void onXdgDescription(void*, zxdg_output_v1*, const char*) {}
-const zxdg_output_v1_listener kXdgOutputListener{onLogicalPosition, onLogicalSize, onXdgDone,
-                                                 onXdgName, onXdgDescription};
+constexpr zxdg_output_v1_listener kXdgOutputListener = [] {
+  zxdg_output_v1_listener l{};
+  l.logical_position = onLogicalPosition;
+  l.logical_size = onLogicalSize;
+  l.done = onXdgDone;
+  l.name = onXdgName;
+  l.description = onXdgDescription;
+  return l;
+}();
 
 }  // namespace
 

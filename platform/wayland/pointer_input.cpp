@@ -28,9 +28,22 @@ void onAxisSource(void*, wl_pointer*, std::uint32_t) {}
 void onAxisStop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
 void onAxisDiscrete(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
 void onAxisValue120(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
-const wl_pointer_listener kPointerListener{onEnter,        onLeave,       onMotion,     onButton,
-                                           onAxis,         onFrame,       onAxisSource, onAxisStop,
-                                           onAxisDiscrete, onAxisValue120};
+// Filled by name: each release of libwayland that adds an event adds a member, left null here
+// (the seat is bound at a version that never sends it). Libwayland 1.23 added one.
+constexpr wl_pointer_listener kPointerListener = [] {
+  wl_pointer_listener l{};
+  l.enter = onEnter;
+  l.leave = onLeave;
+  l.motion = onMotion;
+  l.button = onButton;
+  l.axis = onAxis;
+  l.frame = onFrame;
+  l.axis_source = onAxisSource;
+  l.axis_stop = onAxisStop;
+  l.axis_discrete = onAxisDiscrete;
+  l.axis_value120 = onAxisValue120;
+  return l;
+}();
 
 }  // namespace
 
