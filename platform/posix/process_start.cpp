@@ -48,7 +48,7 @@ Descriptor holdProgram(const std::string& path) {
 
 // Only a regular file can be a program; a folder is refused to run.
 void checkProgramFile(const Descriptor& held) {
-  struct stat st {};
+  struct stat st = {};
   if (fstat(held.get(), &st) != 0) raiseStartFailure(errno);
   if (S_ISDIR(st.st_mode)) throw forms::err::permissionDenied();
   if (!S_ISREG(st.st_mode)) throw forms::err::fileNotFound();

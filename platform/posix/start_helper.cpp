@@ -22,7 +22,7 @@ std::uint32_t littleEndian(const unsigned char* bytes, int count) {
 }
 
 bool isRegularFile(const std::string& path) {
-  struct stat st {};
+  struct stat st = {};
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 

@@ -56,7 +56,7 @@ void expectAbsence(int error) {
 }
 
 bool isFolder(const std::string& path) {
-  struct stat st {};
+  struct stat st = {};
   if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
   expectAbsence(errno);
   return false;
@@ -92,7 +92,7 @@ std::optional<DrivePath> parseDrivePath(std::u16string_view path) {
 }
 
 EntryKind kindOf(const std::string& path) {
-  struct stat st {};
+  struct stat st = {};
   if (stat(path.c_str(), &st) != 0) {
     expectAbsence(errno);
     return EntryKind::Other;  // missing, a dangling link, or out of sight
@@ -131,7 +131,7 @@ ListedEntry entryAt(const std::string& folder, std::string name) {
 
 // The entry as the descriptor's own file has it, not whatever its path names by now.
 ListedEntry heldEntry(const Descriptor& file, std::string name, const std::string& hostPath) {
-  struct stat st {};
+  struct stat st = {};
   if (fstat(file.get(), &st) != 0) raiseLookupFailure(errno);
   EntryKind kind = S_ISREG(st.st_mode)   ? EntryKind::File
                    : S_ISDIR(st.st_mode) ? EntryKind::Folder
@@ -139,7 +139,7 @@ ListedEntry heldEntry(const Descriptor& file, std::string name, const std::strin
   if (kind == EntryKind::Other) return {std::move(name), kind, std::nullopt};
   // An O_PATH descriptor has no attributes of its own to read, but its /proc link names its file.
   std::string self = "/proc/self/fd/" + std::to_string(file.get());
-  struct stat linked {};
+  struct stat linked = {};
   bool viaProc =
       stat(self.c_str(), &linked) == 0 && linked.st_ino == st.st_ino && linked.st_dev == st.st_dev;
   return {std::move(name), kind, dosAttrib(viaProc ? self : hostPath)};
@@ -205,7 +205,7 @@ std::string driveRoot(char letter) {
   if (lower < 'a' || lower > 'z') return {};
   const std::string prefix = winePrefix();
   const std::string device = prefix + "/dosdevices/" + lower + ":";
-  struct stat st {};
+  struct stat st = {};
   if (lstat(device.c_str(), &st) == 0) return isFolder(device) ? device : std::string();
   expectAbsence(errno);
   // A prefix that Wine has not booted yet has drive_c but no dosdevices.

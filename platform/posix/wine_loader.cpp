@@ -14,7 +14,7 @@ namespace platform::posix {
 namespace {
 
 bool isRunnableFile(const std::string& path) {
-  struct stat st {};
+  struct stat st = {};
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 

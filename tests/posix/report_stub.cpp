@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   for (int fd = 3; fd < 1024; ++fd) {
     if (fcntl(fd, F_GETFD) != -1) ++inherited;
   }
-  struct stat self {};
+  struct stat self = {};
   if (stat("/proc/self/exe", &self) != 0) return 3;
   const char* wanted = std::getenv("LOMA_STUB_REPORT");
   std::string report = wanted && *wanted ? wanted : std::string(argv[0]) + ".ran";
