@@ -204,8 +204,8 @@ forms::PixelSize CairoPainter::measureText(std::u16string_view text, const forms
   return layOutText(text, font.name, font.pixelSize(dpi()), std::nullopt).extent;
 }
 
-void CairoPainter::drawLine(const TextLine& line, int pixelSize, double x, double y,
-                            std::uint32_t rgb, const forms::PixelRect& clip) {
+void CairoPainter::drawLine(const TextLine& line, int pixelSize, int x, int y, std::uint32_t rgb,
+                            const forms::PixelRect& clip) {
   std::vector<PlacedGlyph> glyphs;
   for (const GlyphRun& run : line.runs) {
     glyphs.clear();
@@ -233,7 +233,7 @@ void CairoPainter::drawText(std::u16string_view text, const forms::Font& font, f
   forms::PixelRect clip = clip_ ? forms::intersect(rect, *clip_) : rect;
   for (const TextLine& line : layout.lines)
     drawLine(line, pixelSize, x + alignedOffset(space, line.width, alignment),
-             rect.y + double(line.baseline) / kSubpixel, opaqueRgb(colour), clip);
+             rect.y + baselinePixels(line), opaqueRgb(colour), clip);
 }
 
 }  // namespace platform::x11

@@ -78,7 +78,7 @@ class CairoPainter : public forms::Painter {
   // The natural-size raster, decoded again if it was given up; null when there is none.
   cairo_surface_t* naturalRaster(Decoded& picture);
   void copyRaster(cairo_surface_t* raster, const forms::PixelRect& rect);
-  void drawLine(const TextLine& line, int pixelSize, double x, double y, std::uint32_t rgb,
+  void drawLine(const TextLine& line, int pixelSize, int x, int y, std::uint32_t rgb,
                 const forms::PixelRect& clip);
   void setColour(forms::Colour colour);
   bool outsideClip(const forms::PixelRect& rect) const;

@@ -3,7 +3,7 @@
 // Cairo's image surfaces draw a run of glyphs in these steps, each followed here:
 // - glyphs whose origin lies more than ten times the font size outside the clip are dropped;
 // - each glyph's box is its em-size ink box scaled to the size in 24.8 fixed point, placed at
-//   the origin rounded to a whole pixel (image surfaces round glyph positions); the run's box is
+//   the origin (a whole pixel here; image surfaces draw glyphs at whole pixels); the run's box is
 //   their union rounded outwards to whole pixels, and the run overlaps when a glyph's box meets
 //   the union of those before it;
 // - nothing is drawn outside the run's box within the clip, "the bounds";
@@ -25,11 +25,6 @@
 
 namespace platform::x11 {
 namespace {
-
-// Cairo's rounding of a glyph origin to a pixel: halfway cases upwards.
-int roundedOrigin(double v) {
-  return static_cast<int>(std::floor(v + 0.5));
-}
 
 struct Unref {
   void operator()(pixman_image_t* image) const { pixman_image_unref(image); }
@@ -107,7 +102,7 @@ void GlyphPainter::draw(cairo_surface_t* target, FontId font, int pixelSize,
   forms::PixelRect visible = forms::intersect(
       clip, {0, 0, cairo_image_surface_get_width(target), cairo_image_surface_get_height(target)});
   if (visible.empty()) return;
-  double margin = 10.0 * pixelSize;
+  int margin = 10 * pixelSize;
   std::span<const GlyphBox> boxes = emGlyphBoxes(font);
   int unitsPerEm = fontMetrics(font).unitsPerEm;
 
@@ -120,7 +115,7 @@ void GlyphPainter::draw(cairo_surface_t* target, FontId font, int pixelSize,
       continue;
     FixedBox box;
     if (glyph.glyph < boxes.size()) box = scaledBox(boxes[glyph.glyph], unitsPerEm, pixelSize);
-    Fixed x = Fixed{roundedOrigin(glyph.x)} * 256, y = Fixed{roundedOrigin(glyph.y)} * 256;
+    Fixed x = Fixed{glyph.x} * 256, y = Fixed{glyph.y} * 256;
     box = {x + box.x1, y + box.y1, x + box.x2, y + box.y2};
     if (!overlap && box.x1 != box.x2 && box.y1 != box.y2)
       overlap = box.x2 > run.x1 && box.x1 < run.x2 && box.y2 > run.y1 && box.y1 < run.y2;
@@ -153,8 +148,8 @@ void GlyphPainter::draw(cairo_surface_t* target, FontId font, int pixelSize,
 
   // Where each glyph's coverage lies on the target.
   auto placed = [](const PlacedGlyph& glyph, const Raster& r) {
-    return forms::PixelRect{roundedOrigin(glyph.x) + r.bitmap.left,
-                            roundedOrigin(glyph.y) - r.bitmap.top, r.bitmap.width, r.bitmap.height};
+    return forms::PixelRect{glyph.x + r.bitmap.left, glyph.y - r.bitmap.top, r.bitmap.width,
+                            r.bitmap.height};
   };
   if (overlap) {
     Image mask{pixman_image_create_bits(PIXMAN_a8, bounds.width, bounds.height, nullptr, 0)};

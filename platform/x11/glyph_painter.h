@@ -2,10 +2,14 @@
 // once per size and composited by pixman.
 //
 // The pixels are those Cairo's image surfaces draw for cairo_show_glyphs through its FreeType
-// face with the painter's font options: the same bitmaps, placed at the rounded glyph origins,
-// summed into one coverage mask and laid over the target in the colour. Cairo loads every glyph
-// twice (once unscaled for its extents, once for the bitmap), and the glyph loads were the
-// largest part of the text's cost.
+// face with the painter's font options: the same bitmaps, placed at the glyph origins, summed
+// into one coverage mask and laid over the target in the colour. Cairo loads every glyph twice
+// (once unscaled for its extents, once for the bitmap), and the glyph loads were the largest
+// part of the text's cost.
+//
+// The origins are whole pixels, as the text layout places them; there Cairo 1.16 and 1.18 draw
+// alike. At a fractional origin they differ: 1.16 draws the glyph at the nearest pixel, 1.18
+// renders it shifted by a quarter-pixel phase.
 #pragma once
 
 #include <cairo.h>
@@ -21,10 +25,10 @@
 
 namespace platform::x11 {
 
-// A glyph and its origin on the baseline, in the target's pixels.
+// A glyph and its origin on the baseline, in the target's whole pixels.
 struct PlacedGlyph {
   std::uint32_t glyph = 0;
-  double x = 0, y = 0;
+  int x = 0, y = 0;
 };
 
 class GlyphPainter {

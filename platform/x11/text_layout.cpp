@@ -240,4 +240,8 @@ int alignedOffset(int space, int lineWidth, forms::Alignment alignment) {
   return 0;
 }
 
+int baselinePixels(const TextLine& line) {
+  return static_cast<int>(std::floor(double(line.baseline) / kSubpixel + 0.5));
+}
+
 }  // namespace platform::x11

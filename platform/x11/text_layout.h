@@ -44,4 +44,8 @@ TextLayout layOutText(std::u16string_view text, std::u16string_view family, int 
 // Where a line of a given width starts in a space of another width.
 int alignedOffset(int space, int lineWidth, forms::Alignment alignment);
 
+// A line's baseline from the top of the text in whole pixels, halves rounded down the page: the
+// glyphs are drawn at whole pixels.
+int baselinePixels(const TextLine& line);
+
 }  // namespace platform::x11

@@ -94,4 +94,18 @@ TEST(TextLayout, AlignsLinesAsTheGoldensDo) {
   EXPECT_EQ(platform::x11::alignedOffset(100, 103, Alignment::Center), -1);
 }
 
+TEST(TextLayout, PlacesBaselinesOnTheNearestPixelAsTheGoldensDo) {
+  auto at = [](int subpixels) {
+    platform::x11::TextLine line;
+    line.baseline = subpixels;
+    return platform::x11::baselinePixels(line);
+  };
+  constexpr int kPixel = platform::x11::kSubpixel;
+  EXPECT_EQ(at(12 * kPixel), 12);
+  EXPECT_EQ(at(12 * kPixel + kPixel / 2 - 1), 12);
+  // Half a pixel goes down the page.
+  EXPECT_EQ(at(12 * kPixel + kPixel / 2), 13);
+  EXPECT_EQ(at(13 * kPixel - 1), 13);
+}
+
 }  // namespace
