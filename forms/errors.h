@@ -50,6 +50,7 @@ void resumeNext(Statements&&... statements) {
     try {
       statement();
     } catch (const RuntimeError&) {
+      // Swallowed: the failed statement is skipped and the next one runs.
     }
   };
   (run(statements), ...);

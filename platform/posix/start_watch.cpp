@@ -49,8 +49,9 @@ void reapWhenDone(pid_t pid, bool watched) {
       }
     }).detach();
   } catch (const std::system_error&) {
-    // The program runs already; without a waiter it stays a zombie only until the launcher ends,
-    // and its failure, if any, goes untold, as every failure of a started program on Windows.
+    // Swallowed: the program runs already; without a waiter it stays a zombie only until the
+    // launcher ends, and its failure, if any, goes untold, as every failure of a started program on
+    // Windows.
   }
 }
 
