@@ -32,9 +32,13 @@ Timer* Form::timer() const {
 Control& Form::loadElement(const std::string& name, std::int16_t index) {
   if (hasElement(name, index)) throw err::objectAlreadyLoaded();
   const Control* lowest = nullptr;
+  std::int16_t lowestIndex = 0;
   for (const auto& c : controls_) {
-    if (c->name() == name && c->index() && (!lowest || *c->index() < *lowest->index()))
+    const auto at = c->index();
+    if (c->name() == name && at && (!lowest || *at < lowestIndex)) {
       lowest = c.get();
+      lowestIndex = *at;
+    }
   }
   if (!lowest) throw err::elementDoesNotExist(index);  // not a control array
   auto copy = lowest->cloneAs(index);
