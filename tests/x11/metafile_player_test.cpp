@@ -107,13 +107,18 @@ TEST(MetafilePlayer, ReadsFillsWithTheirBrushWindowAndFillMode) {
   ASSERT_EQ(fill.polygons.size(), 2u);
   EXPECT_EQ(fill.polygons[1][2].x, 75);
   EXPECT_EQ(fill.polygons[1][2].y, 75);
-  EXPECT_FALSE(parseMetafile(squareWithHole(2).bytes())->fills[0].evenOdd);
+  auto winding = parseMetafile(squareWithHole(2).bytes());
+  ASSERT_TRUE(winding);
+  ASSERT_FALSE(winding->fills.empty());
+  EXPECT_FALSE(winding->fills[0].evenOdd);
 }
 
 TEST(MetafilePlayer, MapsTheWindowOntoTheRectangleAndFillsEvenOdd) {
   auto s = greySurface(60, 40);
+  auto m = parseMetafile(squareWithHole(1).bytes());
+  ASSERT_TRUE(m);
   // 100 x 100 units onto 40 x 20 pixels at (10, 10): anisotropic.
-  play(s.get(), *parseMetafile(squareWithHole(1).bytes()), {10, 10, 40, 20});
+  play(s.get(), *m, {10, 10, 40, 20});
   using x11test::pixel;
   EXPECT_EQ(pixel(s.get(), 10, 10), 0xFF0000u);  // the square's corner, red
   EXPECT_EQ(pixel(s.get(), 49, 29), 0xFF0000u);  // its far corner
@@ -126,7 +131,9 @@ TEST(MetafilePlayer, MapsTheWindowOntoTheRectangleAndFillsEvenOdd) {
 
 TEST(MetafilePlayer, WindingFillClosesTheHoleOfSameDirectionOutlines) {
   auto s = greySurface(60, 40);
-  play(s.get(), *parseMetafile(squareWithHole(2).bytes()), {10, 10, 40, 20});
+  auto m = parseMetafile(squareWithHole(2).bytes());
+  ASSERT_TRUE(m);
+  play(s.get(), *m, {10, 10, 40, 20});
   EXPECT_EQ(x11test::pixel(s.get(), 30, 20), 0xFF0000u);
 }
 
