@@ -89,7 +89,7 @@ std::vector<AccessibleNode> accessibleNodes(const Form& form) {
     node.bounds.x += screen.x;
     node.bounds.y += screen.y;
   }
-  std::stable_sort(nodes.begin(), nodes.end(), [](const auto& a, const auto& b) {
+  std::ranges::stable_sort(nodes, [](const auto& a, const auto& b) {
     return a.bounds.y != b.bounds.y ? a.bounds.y < b.bounds.y : a.bounds.x < b.bounds.x;
   });
   return nodes;

@@ -151,7 +151,7 @@ void Container::adopt(Control& control, bool atFront) {
 }
 
 void Container::toFront(Control& control) {
-  auto it = std::find(stacking_.begin(), stacking_.end(), &control);
+  auto it = std::ranges::find(stacking_, &control);
   if (it == stacking_.end()) return;
   stacking_.erase(it);
   stacking_.push_back(&control);

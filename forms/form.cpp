@@ -18,8 +18,8 @@ Control& Form::element(const std::string& name, std::int16_t index) const {
 }
 
 bool Form::hasElement(const std::string& name, std::int16_t index) const {
-  return std::any_of(controls_.begin(), controls_.end(),
-                     [&](const auto& c) { return c->name() == name && c->index() == index; });
+  return std::ranges::any_of(
+      controls_, [&](const auto& c) { return c->name() == name && c->index() == index; });
 }
 
 Timer* Form::timer() const {
@@ -210,8 +210,7 @@ void Form::runPosted() {
 }
 
 void Form::noteRenamed(const Control& control) {
-  if (std::find(renamed_.begin(), renamed_.end(), &control) == renamed_.end())
-    renamed_.push_back(&control);
+  if (std::ranges::find(renamed_, &control) == renamed_.end()) renamed_.push_back(&control);
 }
 
 std::vector<const Control*> Form::takeRenamed() {

@@ -135,7 +135,7 @@ std::vector<std::string> wineEnvironment(const std::vector<std::string>& loaderD
     if (nameOf(*variable) != "WINEPREFIX") variables.emplace_back(*variable);
   }
   for (const std::string& fallback : loaderDefaults) {
-    if (std::none_of(variables.begin(), variables.end(), [&](const std::string& variable) {
+    if (std::ranges::none_of(variables, [&](const std::string& variable) {
           return nameOf(variable) == nameOf(fallback);
         }))
       variables.push_back(fallback);

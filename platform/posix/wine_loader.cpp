@@ -26,7 +26,7 @@ std::vector<std::string> upstreamFolders(const std::string& root) {
     if (entry.path().filename().string().starts_with("wine-"))
       folders.push_back((entry.path() / "bin").string());
   }
-  std::sort(folders.begin(), folders.end());
+  std::ranges::sort(folders);
   return folders;
 }
 

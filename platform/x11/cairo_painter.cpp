@@ -165,8 +165,7 @@ void CairoPainter::prepare(const std::vector<forms::PictureUse>& uses) {
     if (use.picture->kind() != forms::PictureKind::Bitmap || atNaturalSize(use)) continue;
     Decoded& d = decoded(*use.picture);
     rasterAt(d, use.rect.width, use.rect.height);
-    if (std::find(keptWhole.begin(), keptWhole.end(), use.picture) == keptWhole.end())
-      stretchedOnly.push_back(&d);
+    if (std::ranges::find(keptWhole, use.picture) == keptWhole.end()) stretchedOnly.push_back(&d);
   }
   // Every size this paint wants is made: the natural-size rasters that it does not draw go.
   for (Decoded* d : stretchedOnly) {

@@ -70,7 +70,7 @@ Surface DecodeAhead::take(std::span<const std::uint8_t> bytes) {
 
 Surface DecodeAhead::takeItem(std::span<const std::uint8_t> bytes) {
   std::unique_lock lock(mutex_);
-  auto item = std::find_if(items_.begin(), items_.end(), [&](const Item& i) {
+  auto item = std::ranges::find_if(items_, [&](const Item& i) {
     return !i.taken && i.bytes.data() == bytes.data() && i.bytes.size() == bytes.size();
   });
   if (item == items_.end()) return {};

@@ -10,19 +10,17 @@ forms::PixelRect choosePrimary(const MonitorLists& lists) {
   // A monitor without an area (a disabled output still listed) is no screen to centre on.
   std::vector<RandrMonitor> randr;
   if (lists.randr)
-    std::copy_if(lists.randr->begin(), lists.randr->end(), std::back_inserter(randr),
-                 [](const RandrMonitor& m) { return !m.rect.empty(); });
+    std::ranges::copy_if(*lists.randr, std::back_inserter(randr),
+                         [](const RandrMonitor& m) { return !m.rect.empty(); });
   std::vector<forms::PixelRect> heads;
-  std::copy_if(lists.xinerama.begin(), lists.xinerama.end(), std::back_inserter(heads),
-               [](const forms::PixelRect& r) { return !r.empty(); });
+  std::ranges::copy_if(lists.xinerama, std::back_inserter(heads),
+                       [](const forms::PixelRect& r) { return !r.empty(); });
 
   if (!randr.empty() && randr.size() >= heads.size()) {
-    auto primary =
-        std::find_if(randr.begin(), randr.end(), [](const RandrMonitor& m) { return m.primary; });
+    auto primary = std::ranges::find_if(randr, [](const RandrMonitor& m) { return m.primary; });
     if (primary != randr.end()) return primary->rect;
-    auto atOrigin = std::find_if(randr.begin(), randr.end(), [](const RandrMonitor& m) {
-      return m.rect.x == 0 && m.rect.y == 0;
-    });
+    auto atOrigin = std::ranges::find_if(
+        randr, [](const RandrMonitor& m) { return m.rect.x == 0 && m.rect.y == 0; });
     if (atOrigin != randr.end()) return atOrigin->rect;
     return randr.front().rect;
   }

@@ -164,7 +164,7 @@ bool managerKeepsAbove(Display* display, const Atoms& atoms) {
   auto self = readList(display, check[0], atoms.netSupportingWmCheck, XA_WINDOW);
   if (!trap.ok() || self.empty() || self[0] != check[0]) return false;
   auto supported = readList(display, root, atoms.netSupported, XA_ATOM);
-  return std::find(supported.begin(), supported.end(), atoms.netWmStateAbove) != supported.end();
+  return std::ranges::find(supported, atoms.netWmStateAbove) != supported.end();
 }
 
 }  // namespace platform::x11

@@ -163,7 +163,7 @@ TEST_F(FileLookup, FifosSocketsAndDanglingLinksAreNotFound) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-  std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+  std::ranges::copy(socketPath, address.sun_path);
   ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   fs::create_symlink(socketPath, fifo);
   EXPECT_EQ(dir(kProgram, kAny), u"");
