@@ -11,8 +11,9 @@ template <class Fn>
 Fn user32Function(const char* name) {
   HMODULE user32 = GetModuleHandleW(L"user32.dll");
   if (!user32) return nullptr;
-  // The cast from FARPROC is how a function found at run time is called.
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
+  // The cast from FARPROC is how a function found at run time is called; by way of void (*)(),
+  // the one function type GCC lets any function pointer become without a warning.
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ class AccessibleClient final : public IAccessible {
     if (!parent) return E_POINTER;
     *parent = nullptr;
     auto create = reinterpret_cast<CreateStdAccessibleObjectFn>(
-        reinterpret_cast<void*>(GetProcAddress(oleacc_, "CreateStdAccessibleObject")));
+        reinterpret_cast<void (*)()>(GetProcAddress(oleacc_, "CreateStdAccessibleObject")));
     if (!create || !form_) return S_FALSE;
     return create(hwnd_, OBJID_WINDOW, IID_IDispatch, reinterpret_cast<void**>(parent));
   }
@@ -320,7 +320,7 @@ bool AccessibilityServer::answers(LPARAM objectId) const {
 LRESULT AccessibilityServer::getObject(HWND hwnd, WPARAM flags) {
   if (!oleacc_) oleacc_ = LoadLibraryW(L"oleacc.dll");  // the first client's question
   auto lresultFromObject = reinterpret_cast<LresultFromObjectFn>(
-      reinterpret_cast<void*>(GetProcAddress(oleacc_, "LresultFromObject")));
+      reinterpret_cast<void (*)()>(GetProcAddress(oleacc_, "LresultFromObject")));
   if (!lresultFromObject) return 0;
   if (!object_) {
     // Before the first answer, so that the reader finds the marks on the object it is given.
