@@ -13,6 +13,7 @@ struct PaintOp {
   forms::PixelRect rect;
   forms::Colour colour = 0;
   const forms::Picture* picture = nullptr;
+  // NOLINTNEXTLINE(readability-redundant-member-init): GCC warns of ops that leave it out
   std::u16string text{};
   forms::Font font{};
   forms::Alignment alignment = forms::Alignment::Left;

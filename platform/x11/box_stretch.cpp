@@ -40,7 +40,7 @@ std::size_t flat(int row, int width, int column) {
 
 // The trapezoid a box of width r leaves on square pixels.
 double boxKernel(double x, double r) {
-  return std::max(0.0, std::min(std::min(r, 1.0), std::min((r + 1) / 2 - x, (r + 1) / 2 + x)));
+  return std::max(0.0, std::min({r, 1.0, (r + 1) / 2 - x, (r + 1) / 2 + x}));
 }
 
 // One axis of the stretch: the transform's entries for it and its weights by phase.

@@ -41,6 +41,7 @@ void DecodeAhead::decodeAll() {
   // Read from the headers here rather than by the caller: the bytes never change, and the
   // thread is the only one to use these.
   std::vector<std::int64_t> pixels;
+  pixels.reserve(items_.size());
   for (const Item& item : items_) pixels.push_back(jpegPixelCount(item.bytes));
   for (;;) {
     Item* item = nullptr;

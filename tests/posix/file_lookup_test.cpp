@@ -62,7 +62,7 @@ TEST_F(FileLookup, OutOfDescriptorsIsAnErrorNotAbsence) {
   GTEST_SKIP() << "needs descriptors the sanitizers' runtime would take";
 #endif
   write(programFolder() / "LOMADiag.exe", "MZ");
-  std::u16string exact, otherCase;
+  std::u16string exact;
   int file = 0, folder = 0;
   {
     NoDescriptorsLeft full;
