@@ -25,11 +25,15 @@ check=(xvfb xdotool openbox wmctrl x11-utils x11-xserver-utils imagemagick procp
 # The release (tools/release.sh) and its checks.
 release=(git mingw-w64 python3 dpkg-dev lintian wixl msitools zip strip-nondeterminism
          faketime)
+# Signing, when the caller gives a certificate or a key: Authenticode, OpenPGP, the apt
+# repository's indices.
+release+=(osslsigncode gnupg apt-utils)
 release_test=(diffoscope-minimal xvfb xdotool x11-utils imagemagick util-linux file unzip
               binutils)
 # The desktop's own validators of the desktop entry and the AppStream component, and piuparts
 # with the debootstrap it makes its roots with.
 release_test+=(desktop-file-utils appstream piuparts debootstrap)
+release_test+=(openssl)  # the signed stage's throw-away certificate authority
 # bench/run.sh: the reference dialog, the probe's and the floors' headers, Wine for LOMA.exe,
 # a session bus with an accessibility bus for its A11Y runs, xrdb for its DPI runs.
 bench=(xvfb yad gcc libx11-dev libxdamage-dev libxfixes-dev libpango1.0-dev mingw-w64 wine wine64 dbus

@@ -5,6 +5,10 @@
 # every time stamp is the last commit's (SOURCE_DATE_EPOCH), and no path, user or clock reaches
 # a file.
 #
+# Signed when the caller gives the means (LOMA_SIGN_PKCS12 and LOMA_SIGN_PASSWORD_FILE for
+# Authenticode, LOMA_GPG_KEY for SHA256SUMS.asc and the apt repository dist/apt/; see
+# tools/release/pack.sh and docs/install.md), else unsigned, as it says.
+#
 # Usage: tools/release.sh        (LOMA_NO_DEPS=1 to skip the package check)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,11 +46,7 @@ for arch in x64 x86; do
   cmake --build "$build/windows-$arch" --target loma_win32 -j "$jobs"
 done
 
-bash tools/release/deb.sh "$version" "$build/linux" "$build/deb" dist
-for arch in x64 x86; do
-  bash tools/release/msi.sh "$version" "$arch" "$build/windows-$arch/LOMA.exe" "$build/msi-$arch" dist
-  bash tools/release/zip.sh "$version" "$arch" "$build/windows-$arch/LOMA.exe" "$build/zip-$arch" dist
-done
-(cd dist && sha256sum -- *.deb *.msi *.zip >SHA256SUMS)
+bash tools/release/pack.sh "$version" "$build" dist
 echo "dist/:"
-(cd dist && ls -l --time-style=+ -- * | awk '{print "  " $5 "\t" $NF}')
+(cd dist && find . -type f | sort | sed 's|^\./||' | while read -r f; do
+  printf '  %s\t%s\n' "$(stat -c %s "$f")" "$f"; done)

@@ -6,7 +6,8 @@
 set -euo pipefail
 version=$1 arch=$2 exe=$3 work=$4 out=$5
 here=$(cd "$(dirname "$0")" && pwd)
-assets=$(sed -n 's/^LOMA_ASSETS_DIR:PATH=//p' "$(dirname "$exe")/CMakeCache.txt")
+# The assets: LOMA_ASSETS, else those of the build that made LOMA.EXE.
+assets=${LOMA_ASSETS:-$(sed -n 's/^LOMA_ASSETS_DIR:PATH=//p' "$(dirname "$exe")/CMakeCache.txt")}
 : "${SOURCE_DATE_EPOCH:?}"
 
 name=LOMA-$version-$arch
