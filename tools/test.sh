@@ -59,6 +59,10 @@ stages=(
   'release-deb           bash tests/release/deb-install.sh dist'
   'release-msi           bash tests/release/msi-wine.sh dist'
   'release-piuparts      bash tests/release/piuparts.sh dist'
+  # The same programs packed again, signed with a throw-away certificate and OpenPGP key, twice
+  # and compared; each signature checked, the apt repository used in a fresh root, the MSIs
+  # under Wine.
+  'release-signed        bash tests/release/signed.sh'
   # The other Debian release (13 from 12, 12 from 13) in a fresh minimal root: the build with
   # warnings as errors, the unit and golden tests, the X11 suite with Wine, this run's .deb.
   'other-release         bash tests/release/other-release.sh dist'
