@@ -85,6 +85,16 @@ check "the two signed releases are byte for byte the same" diff -r "$D" "$WORK/b
 check "SHA256SUMS holds the signed files" bash -c 'cd "$1" && sha256sum --quiet -c SHA256SUMS' _ "$D"
 check "the pack said what it signed: 4 program files and MSIs" \
   test "$(grep -c '^signed ' "$WORK/a.log")" = 4
+# A certificate that does not open stops the release, and leaves no folder behind.
+echo "not the password" >"$K/wrong-password"
+LOMA_SIGN_PASSWORD_FILE=$K/wrong-password pack wrong; code=$?
+check "with the wrong password the release stops, no half-signed folder left" \
+  test "$code" != 0 -a ! -e "$WORK/wrong/dist"
+# Without the variables: unsigned, said in one line, nothing signed.
+(unset LOMA_SIGN_PKCS12 LOMA_SIGN_PASSWORD_FILE LOMA_GPG_KEY; pack unsigned)
+check "without a certificate or key: \"$(grep -m1 unsigned "$WORK/unsigned.log")\", no signature, no apt/" \
+  bash -c 'test "$(grep -c "^unsigned release" "$1.log")" = 1 && test ! -e "$1/dist/SHA256SUMS.asc" -a ! -e "$1/dist/apt" &&
+    ! osslsigncode verify -CAfile "$2" -in "$1/dist/LOMA-$3-x64.msi" >/dev/null 2>&1' _ "$WORK/unsigned" "$K/ca.pem" "$VERSION"
 
 # --- Authenticode ----------------------------------------------------------------------------
 verify() {  # verify FILE [CA]: osslsigncode's verdict; its output in $VERIFIED
