@@ -33,7 +33,9 @@ release_test=(diffoscope-minimal xvfb xdotool x11-utils imagemagick util-linux f
 # The desktop's own validators of the desktop entry and the AppStream component, and piuparts
 # with the debootstrap it makes its roots with.
 release_test+=(desktop-file-utils appstream piuparts debootstrap)
-release_test+=(openssl)  # the signed stage's throw-away certificate authority
+# The signed stage: its throw-away certificate authority, and gpgv, which Debian 13's gnupg
+# no longer brings along.
+release_test+=(openssl gpgv)
 # bench/run.sh: the reference dialog, the probe's and the floors' headers, Wine for LOMA.exe,
 # a session bus with an accessibility bus for its A11Y runs, xrdb for its DPI runs.
 bench=(xvfb yad gcc libx11-dev libxdamage-dev libxfixes-dev libpango1.0-dev mingw-w64 wine wine64 dbus
