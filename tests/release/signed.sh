@@ -9,12 +9,12 @@
 #   check against another CA, fails;
 # - gpgv accepts SHA256SUMS.asc with loma-archive-keyring.gpg, and refuses it once one byte of
 #   SHA256SUMS has changed;
-# - in a fresh minimal root of this machine's release, apt refuses the repository unsigned and
-#   signed by another key or changed after signing, installs loma from it signed, and upgrades it to the next patch
-#   version once that version's repository is laid out over the first;
+# - in a fresh minimal root of this machine's release, apt refuses the repository unsigned,
+#   signed by another key, or changed after signing; installs loma from it signed; and upgrades
+#   it to the next patch version once that version's repository is laid out over the first;
 # - the signed MSIs install, upgrade and uninstall under Wine (tests/release/msi-wine.sh).
-# Needs root (or sudo) for the root, osslsigncode, gnupg, openssl, apt-utils, debootstrap,
-# msitools, unzip.
+# Needs root (or sudo) for the root, osslsigncode, gnupg, gpgv, openssl, faketime, apt-utils,
+# debootstrap, msitools, unzip, and what tests/release/msi-wine.sh needs.
 #
 # Usage: tests/release/signed.sh   (after tools/release.sh). Prints "N passed, N failed" last.
 set -u
@@ -161,11 +161,17 @@ if [ -z "$MIRROR" ]; then
   skip "apt repository in a fresh $SUITE root" "apt knows no archive for $SUITE"
 else
   R=$WORK/root
+  # At the end: /proc unmounted (if it was mounted), then the root removed, never beyond it.
+  e2e_at_exit "${sudo[*]} umount -l '$R/proc' 2>/dev/null; ${sudo[*]} rm -rf --one-file-system '$R'"
   T=$(e2e_now_ms)
   "${sudo[@]}" debootstrap --variant=minbase "$SUITE" "$R" "$MIRROR" >"$WORK/debootstrap.log" 2>&1
-  check "a fresh minimal $SUITE root ($(secs "$T"))" test -x "$R/usr/bin/apt-get" || tail -5 "$WORK/debootstrap.log"
-  "${sudo[@]}" mount -t proc proc "$R/proc" && e2e_at_exit "${sudo[*]} umount -l '$R/proc'"
-  e2e_at_exit "${sudo[*]} rm -rf --one-file-system '$R'"
+fi
+if [ -n "$MIRROR" ] && [ ! -x "$R/usr/bin/apt-get" ]; then
+  fail "a fresh minimal $SUITE root from $MIRROR"
+  tail -5 "$WORK/debootstrap.log"
+elif [ -n "$MIRROR" ]; then
+  pass "a fresh minimal $SUITE root ($(secs "$T"))"
+  "${sudo[@]}" mount -t proc proc "$R/proc"
   in_root() { "${sudo[@]}" chroot "$R" env DEBIAN_FRONTEND=noninteractive LC_ALL=C.UTF-8 "$@"; }
   printf '#!/bin/sh\nexit 101\n' | "${sudo[@]}" tee "$R/usr/sbin/policy-rc.d" >/dev/null
   "${sudo[@]}" chmod 755 "$R/usr/sbin/policy-rc.d"
