@@ -22,4 +22,4 @@ if ! log=$(osslsigncode sign "${args[@]}" -in "$in" -out "$out" 2>&1); then
   echo "authenticode: $in could not be signed" >&2
   exit 1
 fi
-echo "signed $(basename "$out")"
+echo "signed ${in#"$PWD"/}"
