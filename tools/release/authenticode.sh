@@ -2,7 +2,9 @@
 # Signs a Windows program file or an MSI with Authenticode (osslsigncode): SHA-256, the whole
 # chain that the PKCS#12 file holds, the description "LOMA"; the signing time is
 # SOURCE_DATE_EPOCH, so the same file and certificate give the same bytes (RSA PKCS#1 v1.5
-# signatures are deterministic). The password is read from a file, never given as an argument.
+# signatures are deterministic) with the same osslsigncode: 2.5 and 2.9 order the certificates
+# differently and encode a program file's flags differently. The password is read from a file,
+# never given as an argument.
 # With LOMA_SIGN_TIMESTAMP_URL an RFC 3161 server countersigns (its time and signature are its
 # own: such a file is no longer reproducible).
 #
