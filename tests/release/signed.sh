@@ -141,7 +141,7 @@ for arch in x64 x86; do
     bash -c '! grep -qF "Signature verification: ok" <<<"$1"' _ "$VERIFIED"
 done
 verify "$D/LOMA-$VERSION-x64.msi"
-echo "  osslsigncode verify: $(grep -m1 -F 'Subject:' <<<"$VERIFIED" | sed 's/^[[:space:]]*//')"
+echo "  $(osslsigncode --version 2>&1 | head -1 | cut -d, -f1) verify: $(grep -m1 -F 'Subject:' <<<"$VERIFIED" | sed 's/^[[:space:]]*//')"
 
 # --- the checksum list -----------------------------------------------------------------------
 check "gpgv accepts SHA256SUMS.asc with loma-archive-keyring.gpg" \
