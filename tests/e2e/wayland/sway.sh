@@ -245,7 +245,7 @@ suite() {  # suite MODE SCALE
     check "$tag: not found: its pixels equal not_found$golden_suffix at $WX,$WY" \
       placed_as "$WORK/not_found-$SCALE.png" "not_found$golden_suffix" $(number_rect)
     "${AS_TESTER[@]}" "${SWAY_ENV[@]}" foot -o 'colors.background=ffffff' > "$RT/foot.log" 2>&1 &
-    local foot=$! deadline=$(($(e2e_now_ms) + 15000))  # foot starts slowly on a busy machine
+    local foot=$! deadline=$(($(e2e_now_ms) + 5000))
     E2E_STARTED+=("$foot")
     while [ "$(e2e_now_ms)" -lt "$deadline" ] && [ "$(focused_app)" != foot ]; do sleep 0.1; done
     check "$tag: not found: the terminal opened after it has the keyboard" \
