@@ -58,6 +58,9 @@ cp -r "$HERE" "$ROOT/tests/e2e/atspi" "$SHARED/tests/e2e/"
 chmod -R a+rX "$WORK"
 LOMA=$SHARED/loma
 A11Y_SESSION=$SHARED/tests/e2e/wayland/a11y_session.sh
+# The user's programs start in a folder it may enter: foot 1.21 fails to start its shell in a
+# working folder it cannot enter (such as a checkout in root's home), and opens no window.
+cd "$WORK" || exit 1
 
 # The pointer device that a headless sway lacks, built from our description of the protocol.
 POINTER=$WORK/virtual_pointer
