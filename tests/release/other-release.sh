@@ -6,7 +6,8 @@
 # under that release's 64-bit Wine), and the .deb that this run's release made installed with
 # apt, run against the X11 suite and a hidden start through Wine, and removed (deb-install.sh).
 # The package is built for this machine's release: a root of an older one cannot install it,
-# and says so as a skip. The mounts live in a namespace of their own and go with it.
+# and says so as a skip. The mounts live in a namespace of their own and go with it; the root
+# is a mount point there, as a machine's is, so that a test may make a namespace of its own.
 #
 # Usage: tests/release/other-release.sh [DIST]   (default dist/). Needs root, debootstrap and
 # the windows preset's stand-ins (build/windows/stub). Prints "N passed, N failed" last.
@@ -52,7 +53,7 @@ inside() {  # inside NAME COMMAND: one counted step, run by bash in the root's c
   t=$(e2e_now_ms)
   unshare --mount --propagation private bash -c '
     R=$1
-    mount -t proc proc "$R/proc" && mount -t sysfs sys "$R/sys" &&
+    mount --bind "$R" "$R" && mount -t proc proc "$R/proc" && mount -t sysfs sys "$R/sys" &&
       mount --rbind /dev "$R/dev" && mount -t tmpfs shm "$R/dev/shm" || exit 1
     exec chroot "$R" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
       PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
