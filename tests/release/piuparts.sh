@@ -29,7 +29,7 @@ check "apt's archive for $SUITE: ${MIRROR:-none found}" test -n "$MIRROR"
 run_piuparts() {  # run_piuparts LOG ARG...: piuparts' verdict, its last lines when it fails
   local log=$1
   shift
-  "${sudo[@]}" /usr/sbin/piuparts -d "$SUITE" -m "$MIRROR" -l "$log" "$@" >/dev/null 2>&1
+  "${sudo[@]}" piuparts -d "$SUITE" -m "$MIRROR" -l "$log" "$@" >/dev/null 2>&1
   local code=$?
   [ "$code" = 0 ] || grep -E 'FAIL|ERROR' "$log" | tail -15 | sed 's/^/  /'
   return "$code"
