@@ -93,10 +93,10 @@ e2e_now_ms() { echo $(($(date +%s%N) / 1000000)); }
 pass() { passed=$((passed + 1)); echo "${E2E_INDENT}ok   $1"; }
 fail() { failed=$((failed + 1)); echo "${E2E_INDENT}FAIL $1${2:+: $2}"; }
 skip() { skipped=$((skipped + 1)); echo "${E2E_INDENT}skip $1: $2"; }
-check() {  # check NAME COMMAND...: passes when the command succeeds
+check() {  # check NAME COMMAND...: passes when the command succeeds; the command's verdict
   local name=$1
   shift
-  if "$@"; then pass "$name"; else fail "$name"; fi
+  if "$@"; then pass "$name"; else fail "$name"; return 1; fi
 }
 
 e2e_add_counts() {  # e2e_add_counts FILE

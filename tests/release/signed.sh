@@ -211,12 +211,14 @@ elif [ -n "$MIRROR" ]; then
   use other
   update_loma; code=$?
   check "apt refuses the repository signed by another key ($(grep -oE 'NO_PUBKEY [0-9A-F]+' <<<"$APT" | head -1))" \
-    bash -c '[ "$1" != 0 ] && grep -qE "NO_PUBKEY|couldn.t be verified|Missing key" <<<"$2"' _ "$code" "$APT"
+    bash -c '[ "$1" != 0 ] && grep -qE "NO_PUBKEY|couldn.t be verified|Missing key" <<<"$2"' _ "$code" "$APT" ||
+    sed 's/^/    /' <<<"$APT"
   check "  and offers no loma from it" no_candidate
   use changed
   update_loma; code=$?
   check "apt refuses the repository whose Release changed after signing ($(grep -oE 'BADSIG [0-9A-F]+' <<<"$APT" | head -1))" \
-    bash -c '[ "$1" != 0 ] && grep -qE "BADSIG|couldn.t be verified|Bad signature" <<<"$2"' _ "$code" "$APT"
+    bash -c '[ "$1" != 0 ] && grep -qE "BADSIG|couldn.t be verified|Bad signature|Message has been manipulated" <<<"$2"' _ "$code" "$APT" ||
+    sed 's/^/    /' <<<"$APT"
   check "  and offers no loma from it" no_candidate
   use loma
   echo "  sources.list.d/loma.list: $(line loma)"
