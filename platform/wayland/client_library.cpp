@@ -1,3 +1,4 @@
+// Wayland platform: implements client_library.h.
 #include "platform/wayland/client_library.h"
 
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+// Wayland platform: implements connection.h.
 #include "platform/wayland/connection.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Wayland platform: implements host.h.
 #include "platform/wayland/host.h"
 
 #include <algorithm>
@@ -8,6 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/a11y_status.h"
+#include "platform/linux/atk_bridge.h"
+#include "platform/linux/loop_wait.h"
+#include "platform/paint/cairo_painter.h"
 #include "platform/posix/file_lookup.h"
 #include "platform/posix/process_start.h"
 #include "platform/wayland/client_library.h"
@@ -15,10 +20,6 @@
 #include "platform/wayland/pointer_input.h"
 #include "platform/wayland/shm_buffers.h"
 #include "platform/wayland/x11_message.h"
-#include "platform/x11/a11y_status.h"
-#include "platform/x11/atk_bridge.h"
-#include "platform/x11/cairo_painter.h"
-#include "platform/x11/loop_wait.h"
 
 namespace platform::wayland {
 namespace {
@@ -89,7 +90,7 @@ void Host::attach(forms::Form& form) {
   form.setDpi(dpiForScale(scale_));
   surface_ = wl_compositor_create_surface(wl_->compositor);
   placed_ = placeLayer(form.left(), form.top(), form.width(), form.height(), scale_);
-  painter_ = std::make_unique<x11::CairoPainter>(1, 1);
+  painter_ = std::make_unique<paint::CairoPainter>(1, 1);
   stale_ = {0, 0, placed_.drawnWidth, placed_.drawnHeight};
   wl_display_flush(wl_->display);
   if (timer_) ticks_.emplace(*timer_);
@@ -248,14 +249,14 @@ void Host::waitForEvents() {
   while (wl_display_prepare_read(wl_->display) != 0) wl_display_dispatch_pending(wl_->display);
   wl_display_flush(wl_->display);
   short events =
-      x11::waitInLoop(wait_, wl_display_get_fd(wl_->display), ticks_, a11y_.get(), counting_);
+      desktop::waitInLoop(wait_, wl_display_get_fd(wl_->display), ticks_, a11y_.get(), counting_);
   if (events & POLLIN) {
     if (wl_display_read_events(wl_->display) < 0) lost();
   } else {
     wl_display_cancel_read(wl_->display);
   }
   if (events & (POLLHUP | POLLERR)) lost();
-  x11::reportLaterStartFailure(counting_, *this);
+  desktop::reportLaterStartFailure(counting_, *this);
 }
 
 // Once the first frame is committed: when the session's accessibility is on, the window is
@@ -263,8 +264,8 @@ void Host::waitForEvents() {
 // learn, so the extents are the form's own, from the output's corner.
 void Host::offerToScreenReaders() {
   a11yAsked_ = true;
-  if (!x11::sessionWantsAccessibility()) return;
-  a11y_ = x11::AccessibilityBridge::start(*form_, 0, 0);
+  if (!desktop::sessionWantsAccessibility()) return;
+  a11y_ = desktop::AccessibilityBridge::start(*form_, 0, 0);
   if (a11y_ && form_->visible()) a11y_->announce();
 }
 

@@ -27,10 +27,12 @@ struct wl_surface;
 struct wl_buffer;
 struct zwlr_layer_surface_v1;
 
-namespace platform::x11 {
+namespace platform::desktop {
 class AccessibilityBridge;
+}
+namespace platform::paint {
 class CairoPainter;
-}  // namespace platform::x11
+}
 
 namespace platform::wayland {
 
@@ -100,11 +102,11 @@ class Host : public platform::Host, private forms::NativeWindow {
   std::optional<posix::TimerTicks> ticks_;
   posix::DeadlineWait wait_;
 
-  std::unique_ptr<x11::CairoPainter> painter_;
+  std::unique_ptr<paint::CairoPainter> painter_;
   forms::PixelRect stale_;    // the painter's surface no longer matches the form here
   forms::PixelRect unshown_;  // the compositor does not show the surface here yet
 
-  std::unique_ptr<x11::AccessibilityBridge> a11y_;  // only when the session wants it
+  std::unique_ptr<desktop::AccessibilityBridge> a11y_;  // only when the session wants it
   bool a11yAsked_ = false;
   bool counting_ = false;  // the first frame is on the screen, or a tick has come
 };

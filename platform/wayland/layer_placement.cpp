@@ -1,3 +1,4 @@
+// Wayland platform: implements layer_placement.h.
 #include "platform/wayland/layer_placement.h"
 
 #include <algorithm>

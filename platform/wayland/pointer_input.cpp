@@ -1,3 +1,4 @@
+// Wayland platform: implements pointer_input.h.
 #include "platform/wayland/pointer_input.h"
 
 #include <linux/input-event-codes.h>

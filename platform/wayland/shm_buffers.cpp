@@ -1,3 +1,4 @@
+// Wayland platform: implements shm_buffers.h.
 #include "platform/wayland/shm_buffers.h"
 
 #include <sys/mman.h>

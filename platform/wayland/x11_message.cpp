@@ -1,3 +1,4 @@
+// Wayland platform: implements x11_message.h.
 #include "platform/wayland/x11_message.h"
 
 #include <X11/Xlib.h>

@@ -1,3 +1,4 @@
+// X11 platform: implements host.h.
 #include "platform/x11/host.h"
 
 #include <X11/XKBlib.h>
@@ -11,14 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/a11y_status.h"
+#include "platform/linux/atk_bridge.h"
+#include "platform/linux/loop_wait.h"
+#include "platform/paint/cairo_painter.h"
+#include "platform/paint/icon_decoder.h"
 #include "platform/posix/file_lookup.h"
 #include "platform/posix/process_start.h"
-#include "platform/x11/a11y_status.h"
-#include "platform/x11/atk_bridge.h"
-#include "platform/x11/cairo_painter.h"
 #include "platform/x11/density.h"
-#include "platform/x11/icon_decoder.h"
-#include "platform/x11/loop_wait.h"
 #include "platform/x11/message_box.h"
 #include "platform/x11/monitor.h"
 #include "platform/x11/presenter.h"
@@ -119,7 +120,7 @@ void Host::attach(forms::Form& form) {
   XSelectInput(display_, root, PropertyChangeMask);
 
   // The surface takes the window's size at the first paint: loading the form may change it.
-  painter_ = std::make_unique<CairoPainter>(1, 1);
+  painter_ = std::make_unique<paint::CairoPainter>(1, 1);
   presenter_ = std::make_unique<Presenter>(display_, window_);
   stale_ = {0, 0, bounds_.width, bounds_.height};
   // The window is created now, and its timer runs from its creation: the request goes out at
@@ -133,11 +134,12 @@ void Host::setIcons() {
   if (!form_->icon()) return;
   // The icon at its own size and, on a denser screen, resampled to that density's size too:
   // the window manager takes the one that suits it.
-  if (auto icon = decodeIcon(form_->icon()->bytes())) {
-    std::vector<ArgbImage> sizes{*icon};
+  if (auto icon = paint::decodeIcon(form_->icon()->bytes())) {
+    std::vector<paint::ArgbImage> sizes{*icon};
     int scaled = forms::toPixels(forms::pointerToTwips(icon->width, forms::kDesignDpi), dpi_);
     if (scaled != icon->width) {
-      if (auto larger = resampleIcon(*icon, scaled, scaled)) sizes.push_back(std::move(*larger));
+      if (auto larger = paint::resampleIcon(*icon, scaled, scaled))
+        sizes.push_back(std::move(*larger));
     }
     setIcon(display_, window_, *atoms_, sizes);
   }
@@ -301,16 +303,16 @@ void Host::paint() {
 }
 
 void Host::waitForEvents() {
-  waitInLoop(wait_, ConnectionNumber(display_), ticks_, a11y_.get(), counting_);
-  reportLaterStartFailure(counting_, *this);
+  desktop::waitInLoop(wait_, ConnectionNumber(display_), ticks_, a11y_.get(), counting_);
+  desktop::reportLaterStartFailure(counting_, *this);
 }
 
 // Once the first frame is on the screen, so that asking costs the first frame nothing: when the
 // session's accessibility is on, the window is offered to screen readers and its status read.
 void Host::offerToScreenReaders() {
   a11yAsked_ = true;
-  if (!sessionWantsAccessibility()) return;
-  a11y_ = AccessibilityBridge::start(*form_, monitor_.x, monitor_.y);
+  if (!desktop::sessionWantsAccessibility()) return;
+  a11y_ = desktop::AccessibilityBridge::start(*form_, monitor_.x, monitor_.y);
   if (a11y_ && form_->visible()) a11y_->announce();
 }
 

@@ -26,10 +26,15 @@
 struct _XDisplay;  // NOLINT(bugprone-reserved-identifier)
 union _XEvent;     // NOLINT(bugprone-reserved-identifier)
 
+namespace platform::desktop {
+class AccessibilityBridge;
+}
+namespace platform::paint {
+class CairoPainter;
+}
+
 namespace platform::x11 {
 
-class AccessibilityBridge;
-class CairoPainter;
 class Presenter;
 struct Atoms;
 
@@ -93,14 +98,14 @@ class Host : public platform::Host, private forms::NativeWindow {
   std::optional<posix::TimerTicks> ticks_;
   posix::DeadlineWait wait_;
 
-  std::unique_ptr<CairoPainter> painter_;
+  std::unique_ptr<paint::CairoPainter> painter_;
   std::unique_ptr<Presenter> presenter_;
   bool exposed_ = false;
   bool counting_ = false;     // the first frame is on the screen, or a tick has come
   forms::PixelRect stale_;    // the surface no longer matches the form here
   forms::PixelRect unshown_;  // the window does not show the surface here yet
 
-  std::unique_ptr<AccessibilityBridge> a11y_;  // only when the session wants it
+  std::unique_ptr<desktop::AccessibilityBridge> a11y_;  // only when the session wants it
   bool a11yAsked_ = false;
 };
 

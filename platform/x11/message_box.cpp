@@ -1,3 +1,4 @@
+// X11 platform: implements message_box.h.
 #include "platform/x11/message_box.h"
 
 #include <X11/keysym.h>
@@ -5,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/x11/cairo_painter.h"
+#include "platform/paint/cairo_painter.h"
 #include "platform/x11/presenter.h"
 
 namespace platform::x11 {
@@ -53,7 +54,8 @@ Layout layOut(forms::PixelSize textSize, int dpi) {
            m.buttonWidth, m.buttonHeight}};
 }
 
-void draw(CairoPainter& painter, const Layout& layout, std::u16string_view text, bool pressed) {
+void draw(paint::CairoPainter& painter, const Layout& layout, std::u16string_view text,
+          bool pressed) {
   const Measures& m = layout.m;
   int panel = layout.window.height - m.buttonStrip;
   painter.fill({0, 0, layout.window.width, panel}, kPanel);
@@ -71,7 +73,7 @@ void draw(CairoPainter& painter, const Layout& layout, std::u16string_view text,
 
 void showMessageBox(Display* display, const Atoms& atoms, const forms::PixelRect& monitor, int dpi,
                     std::u16string_view title, std::u16string_view text) {
-  CairoPainter painter(1, 1);
+  paint::CairoPainter painter(1, 1);
   painter.setDpi(dpi);
   Layout layout = layOut(painter.measureText(text, kFont), dpi);
   painter.resize(layout.window.width, layout.window.height);

@@ -1,3 +1,4 @@
+// X11 platform: implements monitor.h.
 #include "platform/x11/monitor.h"
 
 #include <X11/Xlib-xcb.h>

@@ -1,3 +1,4 @@
+// X11 platform: implements presenter.h.
 #include "platform/x11/presenter.h"
 
 #include <X11/Xutil.h>

@@ -1,3 +1,4 @@
+// X11 platform: implements window_manager.h.
 #include "platform/x11/window_manager.h"
 
 #include <X11/Xatom.h>
@@ -109,9 +110,9 @@ void setFixedGeometry(Display* display, Window window, const forms::PixelRect& b
 }
 
 void setIcon(Display* display, Window window, const Atoms& atoms,
-             std::span<const ArgbImage> sizes) {
+             std::span<const paint::ArgbImage> sizes) {
   std::vector<long> data;
-  for (const ArgbImage& icon : sizes) {
+  for (const paint::ArgbImage& icon : sizes) {
     data.push_back(icon.width);
     data.push_back(icon.height);
     for (std::uint32_t pixel : icon.pixels) data.push_back(static_cast<long>(pixel));

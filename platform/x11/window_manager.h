@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "forms/units.h"
-#include "platform/x11/icon_decoder.h"
+#include "platform/paint/icon_decoder.h"
 
 namespace platform::x11 {
 
@@ -39,7 +39,8 @@ void describeWindow(Display* display, Window window, const Atoms& atoms, std::st
                     bool takesFocus);
 void setFixedGeometry(Display* display, Window window, const forms::PixelRect& bounds);
 // The icon in one or more sizes, as _NET_WM_ICON carries them: ARGB pixels, row by row.
-void setIcon(Display* display, Window window, const Atoms& atoms, std::span<const ArgbImage> sizes);
+void setIcon(Display* display, Window window, const Atoms& atoms,
+             std::span<const paint::ArgbImage> sizes);
 
 // Above other windows: before mapping the window starts in that state; once mapped, the window
 // manager is asked for it.

@@ -1,4 +1,4 @@
-// X11 backend: replies read from the display's XCB connection, owned and freed as XCB wants.
+// X11 platform: replies read from the display's XCB connection, owned and freed as XCB wants.
 #pragma once
 
 #include <xcb/xcb.h>

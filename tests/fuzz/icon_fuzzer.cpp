@@ -3,11 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/x11/icon_decoder.h"
+#include "platform/paint/icon_decoder.h"
 #include "tests/fuzz/check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  auto icon = platform::x11::decodeIcon({data, size});
+  auto icon = platform::paint::decodeIcon({data, size});
   if (!icon) return 0;
   fuzz::require(icon->width >= 1 && icon->width <= 256 && icon->height >= 1 && icon->height <= 256,
                 "an icon is 1 to 256 pixels each way");

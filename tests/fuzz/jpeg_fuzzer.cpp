@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "forms/picture.h"
-#include "platform/x11/jpeg_decoder.h"
+#include "platform/paint/jpeg_decoder.h"
 #include "tests/fuzz/check.h"
 
 namespace {
@@ -33,13 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int width = 0, height = 0;
   bool header = readHeader(data, size, width, height);
   if (header && (width > forms::kMaxPicturePixels || height > forms::kMaxPicturePixels)) {
-    fuzz::require(!platform::x11::decodeJpeg({data, size}),
+    fuzz::require(!platform::paint::decodeJpeg({data, size}),
                   "a picture wider or taller than the limit is refused");
     return 0;
   }
   if (header && static_cast<long>(width) * height > kMaxPixels) return 0;
 
-  platform::x11::Surface surface = platform::x11::decodeJpeg({data, size});
+  platform::paint::Surface surface = platform::paint::decodeJpeg({data, size});
   if (!surface) return 0;
   fuzz::require(header, "only bytes with a JPEG header decode");
   fuzz::require(cairo_image_surface_get_format(surface.get()) == CAIRO_FORMAT_RGB24,

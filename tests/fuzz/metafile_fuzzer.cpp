@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/x11/metafile_player.h"
+#include "platform/paint/metafile_player.h"
 #include "tests/fuzz/check.h"
 
 namespace {
@@ -41,7 +41,7 @@ __attribute__((no_sanitize("coverage"))) bool clearOutsideRect(cairo_surface_t* 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  auto metafile = platform::x11::parseMetafile({data, size});
+  auto metafile = platform::paint::parseMetafile({data, size});
   if (!metafile) return 0;
 
   static Canvas canvas;
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               static_cast<std::size_t>(cairo_image_surface_get_stride(canvas.surface)) * kHeight);
   cairo_surface_mark_dirty(canvas.surface);
 
-  platform::x11::playMetafile(canvas.cr, *metafile, kRect);
+  platform::paint::playMetafile(canvas.cr, *metafile, kRect);
   fuzz::require(cairo_status(canvas.cr) == CAIRO_STATUS_SUCCESS,
                 "playing leaves the drawing context usable");
   fuzz::require(clearOutsideRect(canvas.surface), "nothing is drawn outside the rectangle");

@@ -24,7 +24,7 @@ DISPLAYS=${DISPLAYS:-4}
 KINDS=(found not-found close fatal)
 WIN_W=571
 # A sanitizer build reports on stderr; only the fontconfig caches are not leaks.
-export LSAN_OPTIONS="suppressions=$ROOT/tests/x11/lsan.supp:print_suppressions=0"
+export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"
 # How long each kind of run may take before it counts as a hang: the countdown ends a little
 # after 11 s; a click ends the program at once.
 NATURAL_END_S=14 AFTER_CLICK_S=3

@@ -49,8 +49,8 @@ int main(int argc, char** argv) {
   if (FT_Init_FreeType(&library) != 0) return 1;
   std::ofstream out(argv[1]);
   out << "// Written by tools/glyph_boxes from the embedded fonts.\n"
-         "#include \"platform/x11/embedded_fonts.h\"\n\n"
-         "namespace platform::x11 {\nnamespace {\n\n";
+         "#include \"platform/paint/embedded_fonts.h\"\n\n"
+         "namespace platform::paint {\nnamespace {\n\n";
   for (int i = 2; i < argc; ++i) {
     std::string pair = argv[i];
     auto equals = pair.find('=');
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
          "  if (font == FontId::Black) return kBlack;\n"
          "  return kMing;\n"
          "}\n\n"
-         "}  // namespace platform::x11\n";
+         "}  // namespace platform::paint\n";
   out.close();
   FT_Done_FreeType(library);
   return out ? 0 : 1;

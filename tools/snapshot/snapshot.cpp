@@ -10,7 +10,7 @@ namespace {
 // The headless host, but labels that size themselves measure with the painter that draws them.
 class PaintingHost : public platform::headless::Host {
  public:
-  platform::x11::CairoPainter painter{1, 1};
+  platform::paint::CairoPainter painter{1, 1};
 
  private:
   forms::TextMeasurer& measurer() override { return painter; }
@@ -18,7 +18,7 @@ class PaintingHost : public platform::headless::Host {
 
 }  // namespace
 
-std::unique_ptr<platform::x11::CairoPainter> render(State state, int dpi) {
+std::unique_ptr<platform::paint::CairoPainter> render(State state, int dpi) {
   auto host = std::make_unique<PaintingHost>();
   host->dpi = dpi;
   if (state != State::NotFound) host->drive.addFile(launch::kDiagnosticPath);
@@ -37,7 +37,7 @@ std::unique_ptr<platform::x11::CairoPainter> render(State state, int dpi) {
       break;
   }
   forms::PixelRect client = launcher.form().clientPixels();
-  auto painter = std::make_unique<platform::x11::CairoPainter>(client.width, client.height);
+  auto painter = std::make_unique<platform::paint::CairoPainter>(client.width, client.height);
   // As the window hosts paint: the pictures got ready first.
   painter->paint(launcher.form(), client);
   return painter;

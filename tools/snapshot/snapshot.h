@@ -5,7 +5,7 @@
 #include <array>
 #include <memory>
 
-#include "platform/x11/cairo_painter.h"
+#include "platform/paint/cairo_painter.h"
 
 namespace snapshot {
 
@@ -28,6 +28,6 @@ constexpr std::array<StateName, 4> kDenseStates{{{State::Found, "found_144", 144
 
 // Starts the launcher (the diagnostic program present except for NotFound) on a screen of the
 // given density, brings it to the state, and returns the painter holding the whole client area.
-std::unique_ptr<platform::x11::CairoPainter> render(State state, int dpi = 96);
+std::unique_ptr<platform::paint::CairoPainter> render(State state, int dpi = 96);
 
 }  // namespace snapshot

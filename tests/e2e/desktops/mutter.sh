@@ -15,7 +15,7 @@ set -u
 
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
 LOMA=${LOMA:-$ROOT/build/linux/loma}
-GOLDEN=$ROOT/tests/x11/golden
+GOLDEN=$ROOT/tests/paint/golden
 . "$ROOT/tests/e2e/lib.sh"
 [ -x "$LOMA" ] || { echo "no program at $LOMA (cmake --preset linux && cmake --build build/linux)"; exit 1; }
 command -v mutter >/dev/null || { echo "skip mutter: not installed"; echo "0 passed, 0 failed, 1 skipped"; exit 0; }

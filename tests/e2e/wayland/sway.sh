@@ -13,7 +13,7 @@ ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
 . "$ROOT/tests/e2e/lib.sh"
 LOMA=${LOMA:-$ROOT/build/linux/loma}
 HERE=$ROOT/tests/e2e/wayland
-GOLDEN=$ROOT/tests/x11/golden
+GOLDEN=$ROOT/tests/paint/golden
 TESTER=${LOMA_TEST_USER:-lomatest}
 BACKDROP="32 64 96"  # the output's colour, #204060
 skipped=0
@@ -34,7 +34,7 @@ e2e_init wayland-sway
 # fontconfig's cache is no leak of ours. Ending takes up to a second more (the leak check).
 EXIT_SLACK_MS=0
 if readelf -d "$LOMA" 2>/dev/null | grep -qE 'NEEDED.*lib(asan|ubsan)'; then
-  export LSAN_OPTIONS="suppressions=$ROOT/tests/x11/lsan.supp:print_suppressions=0"
+  export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"
   EXIT_SLACK_MS=1000
   echo "sanitizer build: any report fails"
 fi

@@ -12,7 +12,7 @@ set -u
 
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
 LOMA=${LOMA:-$ROOT/build/linux/loma}
-GOLDEN=$ROOT/tests/x11/golden
+GOLDEN=$ROOT/tests/paint/golden
 . "$ROOT/tests/e2e/lib.sh"
 e2e_init e2e-dpi
 SCREEN_W=1280 SCREEN_H=800

@@ -17,7 +17,7 @@ set -u
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
 . "$ROOT/tests/e2e/lib.sh"
 LOMA=${LOMA:-$ROOT/build/linux/loma}
-GOLDEN=$ROOT/tests/x11/golden
+GOLDEN=$ROOT/tests/paint/golden
 PY=/usr/bin/python3
 # Client-area rectangle of the countdown number at 96 and 144 dpi (x y w h).
 NUMBER_96="45 174 89 73" NUMBER_144="68 261 134 110"

@@ -4,7 +4,7 @@
 # temporary Wine prefix. Checks the window's place, size and hints, the stacking and the focus,
 # the stub's start, the close button, the window manager's close, the countdown, the countdown
 # after the program was stopped and continued, the unhandled-error message and the message
-# without a display, and compares screenshots with the reviewed images in tests/x11/golden/.
+# without a display, and compares screenshots with the reviewed images in tests/paint/golden/.
 #
 # Usage: tests/e2e/x11/run.sh   (LOMA=path/to/loma to test another build, KEEP=1 to keep the
 # screenshots). Needs: xvfb openbox xdotool x11-utils imagemagick wmctrl; wine for the Windows
@@ -12,13 +12,13 @@
 #
 # A build with AddressSanitizer and UBSan (LOMA=build/linux-asan/loma) runs the same checks,
 # and any sanitizer report of any run, leaks included, fails the suite: only the caches that
-# tests/x11/lsan.supp names are suppressed.
+# tests/lsan.supp names are suppressed.
 set -u
 
 ROOT=$(cd "$(dirname "$0")/../../.." && pwd)
 LOMA=${LOMA:-$ROOT/build/linux/loma}
 WINDOWS_STUB=${LOMA_WINDOWS_STUB:-$ROOT/build/windows/stub/LOMADiag.exe}
-GOLDEN=$ROOT/tests/x11/golden
+GOLDEN=$ROOT/tests/paint/golden
 . "$ROOT/tests/e2e/lib.sh"
 e2e_init e2e
 SCREEN_W=1280 SCREEN_H=800
@@ -37,7 +37,7 @@ if readelf -d "$LOMA" 2>/dev/null | grep -qE 'NEEDED.*lib(asan|ubsan)'; then
   # Reports go to files of their own ($WORK/sanitizer.<pid>), whatever a case does with stderr.
   export ASAN_OPTIONS="log_path=$WORK/sanitizer:detect_leaks=1"
   export UBSAN_OPTIONS="log_path=$WORK/sanitizer:print_stacktrace=1"
-  export LSAN_OPTIONS="suppressions=$ROOT/tests/x11/lsan.supp:print_suppressions=0"
+  export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"
   echo "sanitizer build: any report fails"
 fi
 # What ending takes beyond the program's own work: under the sanitizers the leak check at exit
