@@ -19,6 +19,8 @@ echo "Each stage's output is kept in $log/STAGE.txt"
 stages=(
   # The pictures and fonts as their formats say.
   'assets                /usr/bin/python3 -m unittest discover -s tests/assets -v'
+  # Every repository path that README.md and docs/ name exists.
+  'docs                  /usr/bin/python3 tests/tools/doc_paths.py'
   'format                git ls-files "*.cpp" "*.h" | xargs --no-run-if-empty clang-format --dry-run -Werror'
   'unit                  cmake --preset linux -DLOMA_WERROR=ON >/dev/null && cmake --build --preset linux -j $jobs && ctest --preset linux -j $jobs'
   # Every source and header of ours, the Win32 backend with mingw-w64's headers.
