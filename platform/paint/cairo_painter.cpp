@@ -7,6 +7,7 @@
 #include "forms/form.h"
 #include "platform/paint/box_stretch.h"
 #include "platform/paint/decode_ahead.h"
+#include "platform/paint/glyph_painter.h"
 #include "platform/paint/icon_decoder.h"
 #include "platform/paint/jpeg_decoder.h"
 
@@ -210,7 +211,7 @@ void CairoPainter::drawLine(const TextLine& line, int pixelSize, int x, int y, s
     glyphs.clear();
     for (std::size_t i = 0; i < run.glyphs.size(); ++i)
       glyphs.push_back({run.glyphs[i], x + run.x[i], y});
-    glyphs_.draw(surface_.get(), run.font, pixelSize, glyphs, rgb, clip);
+    drawGlyphs(surface_.get(), *run.font, pixelSize, glyphs, rgb, clip);
   }
 }
 
@@ -228,7 +229,7 @@ void CairoPainter::drawText(std::u16string_view text, const forms::Font& font, f
     if (alignment == forms::Alignment::Center) x += (rect.width - space) / 2;
     if (alignment == forms::Alignment::Right) x += rect.width - space;
   }
-  // A label's caption is clipped to the label (see GlyphPainter::draw for Cairo's one exception).
+  // A label's caption is clipped to the label (see drawGlyphs for Cairo's one exception).
   forms::PixelRect clip = clip_ ? forms::intersect(rect, *clip_) : rect;
   for (const TextLine& line : layout.lines)
     drawLine(line, pixelSize, x + alignedOffset(space, line.width, alignment),

@@ -21,7 +21,6 @@
 
 #include "forms/painter.h"
 #include "forms/picture_survey.h"
-#include "platform/paint/glyph_painter.h"
 #include "platform/paint/metafile_player.h"
 #include "platform/paint/surface.h"
 #include "platform/paint/text_layout.h"
@@ -86,7 +85,6 @@ class CairoPainter : public forms::Painter {
   Surface surface_;
   cairo_t* cr_ = nullptr;
   std::optional<forms::PixelRect> clip_;
-  GlyphPainter glyphs_;
   std::unordered_map<const forms::Picture*, Decoded> pictures_;
 };
 

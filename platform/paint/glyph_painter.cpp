@@ -16,41 +16,15 @@
 // the two on random runs, byte for byte.
 #include "platform/paint/glyph_painter.h"
 
+#include <pixman.h>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 namespace platform::paint {
-namespace {
-
-struct Unref {
-  void operator()(pixman_image_t* image) const { pixman_image_unref(image); }
-};
-using Image = std::unique_ptr<pixman_image_t, Unref>;
-
-}  // namespace
-
-GlyphPainter::~GlyphPainter() {
-  for (auto& [key, raster] : rasters_)
-    if (raster.coverage) pixman_image_unref(raster.coverage);
-}
-
-const GlyphPainter::Raster& GlyphPainter::raster(FontId font, int pixelSize, std::uint32_t glyph) {
-  auto [at, made] = rasters_.try_emplace({font, pixelSize, glyph});
-  Raster& r = at->second;
-  if (!made) return r;
-  r.bitmap = renderGlyph(font, pixelSize, glyph);
-  if (r.bitmap.coverage.empty()) return r;
-  // The image reads the bitmap's own rows, which stay where they are in the map.
-  r.coverage = pixman_image_create_bits(PIXMAN_a8, r.bitmap.width, r.bitmap.height,
-                                        reinterpret_cast<std::uint32_t*>(r.bitmap.coverage.data()),
-                                        r.bitmap.stride);
-  return r;
-}
-
 namespace {
 
 using Fixed = std::int64_t;  // 24.8, as Cairo's
@@ -96,15 +70,15 @@ FixedBox scaledBox(const GlyphBox& box, int unitsPerEm, int pixelSize) {
 
 }  // namespace
 
-void GlyphPainter::draw(cairo_surface_t* target, FontId font, int pixelSize,
-                        std::span<const PlacedGlyph> glyphs, std::uint32_t rgb,
-                        const forms::PixelRect& clip) {
+void drawGlyphs(cairo_surface_t* target, const Font& font, int pixelSize,
+                std::span<const PlacedGlyph> glyphs, std::uint32_t rgb,
+                const forms::PixelRect& clip) {
   forms::PixelRect visible = forms::intersect(
       clip, {0, 0, cairo_image_surface_get_width(target), cairo_image_surface_get_height(target)});
   if (visible.empty()) return;
   int margin = 10 * pixelSize;
-  std::span<const GlyphBox> boxes = emGlyphBoxes(font);
-  int unitsPerEm = fontMetrics(font).unitsPerEm;
+  std::span<const GlyphBox> boxes = font.emBoxes();
+  int unitsPerEm = font.metrics().unitsPerEm;
 
   std::vector<const PlacedGlyph*> kept;
   FixedBox run{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
@@ -133,7 +107,7 @@ void GlyphPainter::draw(cairo_surface_t* target, FontId font, int pixelSize,
   if (bounds.empty()) return;
 
   cairo_surface_flush(target);
-  Image canvas{pixman_image_create_bits(
+  PixmanImage canvas{pixman_image_create_bits(
       PIXMAN_x8r8g8b8, cairo_image_surface_get_width(target),
       cairo_image_surface_get_height(target),
       reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(target)),
@@ -143,22 +117,21 @@ void GlyphPainter::draw(cairo_surface_t* target, FontId font, int pixelSize,
     return static_cast<std::uint16_t>((channel & 0xFF) * 257);
   };
   pixman_color_t colour{wide(rgb >> 16), wide(rgb >> 8), wide(rgb), 0xFFFF};
-  Image source{pixman_image_create_solid_fill(&colour)};
+  PixmanImage source{pixman_image_create_solid_fill(&colour)};
   if (!canvas || !source) return;
 
   // Where each glyph's coverage lies on the target.
-  auto placed = [](const PlacedGlyph& glyph, const Raster& r) {
-    return forms::PixelRect{glyph.x + r.bitmap.left, glyph.y - r.bitmap.top, r.bitmap.width,
-                            r.bitmap.height};
+  auto placed = [](const PlacedGlyph& glyph, const GlyphBitmap& b) {
+    return forms::PixelRect{glyph.x + b.left, glyph.y - b.top, b.width, b.height};
   };
   if (overlap) {
-    Image mask{pixman_image_create_bits(PIXMAN_a8, bounds.width, bounds.height, nullptr, 0)};
+    PixmanImage mask{pixman_image_create_bits(PIXMAN_a8, bounds.width, bounds.height, nullptr, 0)};
     if (!mask) return;
     for (const PlacedGlyph* glyph : kept) {
-      const Raster& r = raster(font, pixelSize, glyph->glyph);
-      if (!r.coverage) continue;
-      forms::PixelRect at = placed(*glyph, r);
-      pixman_image_composite32(PIXMAN_OP_ADD, r.coverage, nullptr, mask.get(), 0, 0, 0, 0,
+      const GlyphBitmap& b = font.bitmap(pixelSize, glyph->glyph);
+      if (!b.image) continue;
+      forms::PixelRect at = placed(*glyph, b);
+      pixman_image_composite32(PIXMAN_OP_ADD, b.image.get(), nullptr, mask.get(), 0, 0, 0, 0,
                                at.x - bounds.x, at.y - bounds.y, at.width, at.height);
     }
     pixman_image_composite32(PIXMAN_OP_OVER, source.get(), mask.get(), canvas.get(), 0, 0, 0, 0,
@@ -169,12 +142,12 @@ void GlyphPainter::draw(cairo_surface_t* target, FontId font, int pixelSize,
                                      : forms::PixelRect{0, 0, cairo_image_surface_get_width(target),
                                                         cairo_image_surface_get_height(target)};
     for (const PlacedGlyph* glyph : kept) {
-      const Raster& r = raster(font, pixelSize, glyph->glyph);
-      if (!r.coverage) continue;
-      forms::PixelRect at = placed(*glyph, r);
+      const GlyphBitmap& b = font.bitmap(pixelSize, glyph->glyph);
+      if (!b.image) continue;
+      forms::PixelRect at = placed(*glyph, b);
       forms::PixelRect part = forms::intersect(at, limit);
       if (part.empty()) continue;
-      pixman_image_composite32(PIXMAN_OP_OVER, source.get(), r.coverage, canvas.get(), 0, 0,
+      pixman_image_composite32(PIXMAN_OP_OVER, source.get(), b.image.get(), canvas.get(), 0, 0,
                                part.x - at.x, part.y - at.y, part.x, part.y, part.width,
                                part.height);
     }

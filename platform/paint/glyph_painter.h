@@ -1,5 +1,5 @@
 // Linux drawing: the captions' glyphs drawn onto an image surface, each rasterised by FreeType
-// once per size and composited by pixman.
+// once per size (kept by its Font) and composited by pixman.
 //
 // The pixels are those Cairo's image surfaces draw for cairo_show_glyphs through its FreeType
 // face with the painter's font options: the same bitmaps, placed at the glyph origins, summed
@@ -13,15 +13,12 @@
 #pragma once
 
 #include <cairo.h>
-#include <pixman.h>
 
 #include <cstdint>
-#include <map>
 #include <span>
-#include <tuple>
 
 #include "forms/units.h"
-#include "platform/paint/embedded_fonts.h"
+#include "platform/paint/font.h"
 
 namespace platform::paint {
 
@@ -31,28 +28,12 @@ struct PlacedGlyph {
   int x = 0, y = 0;
 };
 
-class GlyphPainter {
- public:
-  GlyphPainter() = default;
-  ~GlyphPainter();
-  GlyphPainter(const GlyphPainter&) = delete;
-  GlyphPainter& operator=(const GlyphPainter&) = delete;
-
-  // Draws the glyphs of one font at a pixel size onto an RGB24 image surface, in an opaque
-  // colour (0xRRGGBB), clipped to `clip` as Cairo clips them: a hinted glyph may reach a pixel
-  // past its em-size box, and when the run's box lies wholly within the clip that pixel is
-  // drawn even if it lies outside.
-  void draw(cairo_surface_t* target, FontId font, int pixelSize,
-            std::span<const PlacedGlyph> glyphs, std::uint32_t rgb, const forms::PixelRect& clip);
-
- private:
-  struct Raster {
-    GlyphBitmap bitmap;
-    pixman_image_t* coverage = nullptr;  // over the bitmap's rows; null when it covers nothing
-  };
-  const Raster& raster(FontId font, int pixelSize, std::uint32_t glyph);
-
-  std::map<std::tuple<FontId, int, std::uint32_t>, Raster> rasters_;
-};
+// Draws glyphs of one font at a pixel size onto an RGB24 image surface, in an opaque colour
+// (0xRRGGBB), clipped to `clip` as Cairo clips them: a hinted glyph may reach a pixel past its
+// em-size box, and when the run's box lies wholly within the clip that pixel is drawn even if it
+// lies outside. The font keeps each glyph's bitmap once rendered.
+void drawGlyphs(cairo_surface_t* target, const Font& font, int pixelSize,
+                std::span<const PlacedGlyph> glyphs, std::uint32_t rgb,
+                const forms::PixelRect& clip);
 
 }  // namespace platform::paint

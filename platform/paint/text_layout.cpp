@@ -13,7 +13,7 @@ enum class Script { Common, Latin, Han };
 struct Char {
   char32_t code = 0;
   Script script = Script::Common;
-  FontId font = FontId::Ming;
+  const Font* font = nullptr;
   std::uint32_t glyph = 0;
   int advance = 0;  // pixels
 };
@@ -80,8 +80,8 @@ int toSubpixels(double pixels) {
 struct LineMetrics {
   int ascent = 0, height = 0;
 };
-LineMetrics lineMetrics(FontId font, int pixelSize) {
-  FontMetrics m = fontMetrics(font);
+LineMetrics lineMetrics(const Font& font, int pixelSize) {
+  const FontMetrics& m = font.metrics();
   double ascent = m.ascender / double(m.unitsPerEm) * pixelSize;
   double descent = -m.descender / double(m.unitsPerEm) * pixelSize;
   return {toSubpixels(ascent), toSubpixels(ascent + descent)};
@@ -102,31 +102,31 @@ bool isGraphic(char32_t c) {
 
 // The font that draws a graphic character: ours, else the other one that has it, else ours
 // with its missing-glyph box.
-FontId fontFor(char32_t code, FontId primary) {
-  if (glyphFor(primary, code) != 0) return primary;
-  FontId other = fallbackFont(primary);
-  return glyphFor(other, code) != 0 ? other : primary;
+const Font* fontFor(char32_t code, const Font& primary) {
+  if (primary.glyphFor(code) != 0) return &primary;
+  const Font& other = primary.fallback();
+  return other.glyphFor(code) != 0 ? &other : &primary;
 }
 
 // The paragraph's characters with glyphs and advances. Spaces and other characters with no ink
 // stay in the font of the text around them (the one before, at the start the one after), so a
 // space between two fallback characters does not change the line's height or spacing.
-std::vector<Char> shapeParagraph(std::u32string_view codes, FontId primary, int pixelSize) {
+std::vector<Char> shapeParagraph(std::u32string_view codes, const Font& primary, int pixelSize) {
   std::vector<Char> chars(codes.size());
-  std::optional<FontId> current;
+  const Font* current = nullptr;
   std::size_t pending = 0;  // characters at the start still waiting for a font
   for (std::size_t i = 0; i < codes.size(); ++i) {
     chars[i].code = codes[i];
     if (!isGraphic(codes[i])) {
       if (current)
-        chars[i].font = *current;
+        chars[i].font = current;
       else
         ++pending;
       continue;
     }
     current = fontFor(codes[i], primary);
-    chars[i].font = *current;
-    for (; pending; --pending) chars[i - pending].font = *current;
+    chars[i].font = current;
+    for (; pending; --pending) chars[i - pending].font = current;
   }
   for (std::size_t i = 0; i < pending; ++i) chars[i].font = fontFor(chars[i].code, primary);
   // Digits, spaces and punctuation belong to the writing around them, as fonts do above.
@@ -143,9 +143,8 @@ std::vector<Char> shapeParagraph(std::u32string_view codes, FontId primary, int 
     for (; pending; --pending) chars[i - pending].script = own;
   }
   for (Char& c : chars) {
-    c.glyph = glyphFor(c.font, c.code);
-    c.advance =
-        pixelAdvance(glyphAdvance(c.font, c.glyph), fontMetrics(c.font).unitsPerEm, pixelSize);
+    c.glyph = c.font->glyphFor(c.code);
+    c.advance = pixelAdvance(c.font->advance(c.glyph), c.font->metrics().unitsPerEm, pixelSize);
   }
   return chars;
 }
@@ -185,15 +184,15 @@ TextLine makeLine(const std::vector<Char>& chars, std::size_t from, std::size_t 
 
 TextLayout layOutText(std::u16string_view text, std::u16string_view family, int pixelSize,
                       std::optional<int> wrapWidth) {
-  FontId primary = fontForFamily(family);
+  const Font& primary = Font::forFamily(family);
   std::u32string codes = decodeUtf16(text);
   LineMetrics own = lineMetrics(primary, pixelSize);
-  LineMetrics other = lineMetrics(fallbackFont(primary), pixelSize);
+  LineMetrics other = lineMetrics(primary.fallback(), pixelSize);
   TextLayout layout;
   int top = 0;  // 1/1024 pixel
   auto place = [&](TextLine line) {
     bool mixed = false, mine = line.runs.empty();
-    for (const GlyphRun& run : line.runs) (run.font == primary ? mine : mixed) = true;
+    for (const GlyphRun& run : line.runs) (run.font == &primary ? mine : mixed) = true;
     // The line holds the tallest ascent and the deepest descent of the fonts in it.
     int ascent = 0, bottom = 0;
     for (const LineMetrics* m : {mine ? &own : nullptr, mixed ? &other : nullptr}) {

@@ -14,14 +14,15 @@
 #include <vector>
 
 #include "forms/painter.h"
-#include "platform/paint/embedded_fonts.h"
+#include "platform/paint/font.h"
 
 namespace platform::paint {
 
 constexpr int kSubpixel = 1024;  // vertical positions are kept in 1/1024 pixel
 
+// Glyphs of one font, drawn together; the painters draw them from the run's font.
 struct GlyphRun {
-  FontId font = FontId::Ming;
+  const Font* font = nullptr;
   std::vector<std::uint32_t> glyphs;
   std::vector<int> x;  // each glyph's origin from the line's start, in pixels
 };

@@ -1,26 +1,30 @@
 #include <gtest/gtest.h>
 
+#include "platform/api.h"
 #include "platform/paint/cairo_painter.h"
-#include "platform/paint/embedded_fonts.h"
+#include "platform/paint/font.h"
 #include "platform/paint/text_layout.h"
 
 namespace {
 
-using platform::paint::FontId;
+using platform::Asset;
+using platform::paint::Font;
 using platform::paint::layOutText;
 
 TEST(Fonts, LayoutFaceNamesMapToOurFonts) {
-  EXPECT_EQ(platform::paint::fontForFamily(u"新細明體"), FontId::Ming);
-  EXPECT_EQ(platform::paint::fontForFamily(u"PMingLiU"), FontId::Ming);
-  EXPECT_EQ(platform::paint::fontForFamily(u"Arial Black"), FontId::Black);
+  const Font& ming = Font::forFamily(u"新細明體");
+  const Font& black = Font::forFamily(u"Arial Black");
+  EXPECT_EQ(ming.asset(), Asset::FontMing);
+  EXPECT_EQ(&Font::forFamily(u"PMingLiU"), &ming);
+  EXPECT_EQ(black.asset(), Asset::FontBlack);
   // No system font is ever used, whatever is installed.
-  EXPECT_EQ(platform::paint::fontForFamily(u"DejaVu Sans"), FontId::Ming);
-  ASSERT_TRUE(platform::paint::fontLoaded(FontId::Ming));
-  ASSERT_TRUE(platform::paint::fontLoaded(FontId::Black));
+  EXPECT_EQ(&Font::forFamily(u"DejaVu Sans"), &ming);
+  ASSERT_TRUE(ming.loaded());
+  ASSERT_TRUE(black.loaded());
   // The Ming face has the captions' ideographs, the black one only Latin text.
-  EXPECT_NE(platform::paint::glyphFor(FontId::Ming, U'關'), 0u);
-  EXPECT_EQ(platform::paint::glyphFor(FontId::Black, U'關'), 0u);
-  EXPECT_NE(platform::paint::glyphFor(FontId::Black, U'0'), 0u);
+  EXPECT_NE(ming.glyphFor(U'關'), 0u);
+  EXPECT_EQ(black.glyphFor(U'關'), 0u);
+  EXPECT_NE(black.glyphFor(U'0'), 0u);
 }
 
 TEST(Fonts, MeasuresCaptionsWithTheMingFaceMetrics) {
@@ -72,7 +76,7 @@ TEST(TextLayout, MissingCharactersFallBackThenShowTheBox) {
   // An ideograph asked of the black face comes from the Ming face.
   auto mixed = layOutText(u"10關", u"Arial Black", 48, std::nullopt);
   ASSERT_EQ(mixed.lines[0].runs.size(), 2u);
-  EXPECT_EQ(mixed.lines[0].runs[1].font, FontId::Ming);
+  EXPECT_EQ(mixed.lines[0].runs[1].font->asset(), Asset::FontMing);
   EXPECT_NE(mixed.lines[0].runs[1].glyphs[0], 0u);
   // A character neither font has is the missing-glyph box: glyph 0, with its own width.
   auto missing = layOutText(u"a\u0E01b", u"新細明體", 13, std::nullopt);

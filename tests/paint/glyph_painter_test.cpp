@@ -20,8 +20,7 @@ namespace {
 
 using painttest::firstDifference;
 using painttest::OwnedSurface;
-using platform::paint::FontId;
-using platform::paint::GlyphPainter;
+using platform::paint::Font;
 using platform::paint::PlacedGlyph;
 
 // Cairo's own face over a FreeType face of its own, so that the painter's face never changes
@@ -95,11 +94,10 @@ TEST(GlyphPainter, DrawsCairosPixelsForRunsOfEveryKind) {
     return std::uniform_int_distribution<int>(low, high)(random);
   };
   const CairoFont ming(platform::Asset::FontMing), black(platform::Asset::FontBlack);
-  GlyphPainter painter;
   int overlapping = 0, clipped = 0;
   for (int trial = 0; trial < 3000; ++trial) {
-    FontId font = trial % 2 ? FontId::Black : FontId::Ming;
-    int glyphCount = static_cast<int>(platform::paint::emGlyphBoxes(font).size());
+    const Font& font = Font::forFamily(trial % 2 ? u"Arial Black" : u"新細明體");
+    int glyphCount = static_cast<int>(font.emBoxes().size());
     int size = uniform(6, 60);
     // Runs from one glyph to a dozen, with advances from overlapping to spread out; origins on
     // whole pixels, as the text layout places them, some far outside the clip.
@@ -119,8 +117,9 @@ TEST(GlyphPainter, DrawsCairosPixelsForRunsOfEveryKind) {
     OwnedSurface ours(kWidth, kHeight), cairos(kWidth, kHeight);
     fillNoise(ours.s, trial);
     fillNoise(cairos.s, trial);
-    painter.draw(ours.s, font, size, run, rgb, clip);
-    (font == FontId::Black ? black : ming).draw(cairos.s, size, run, rgb, clip);
+    platform::paint::drawGlyphs(ours.s, font, size, run, rgb, clip);
+    (font.asset() == platform::Asset::FontBlack ? black : ming)
+        .draw(cairos.s, size, run, rgb, clip);
     EXPECT_EQ(firstDifference(ours.s, cairos.s), "")
         << "trial " << trial << ": " << run.size() << " glyphs at size " << size;
     overlapping += run.size() > 1 && run[1].x - run[0].x < size / 3.0;

@@ -1,10 +1,11 @@
-// Writes the ink boxes of the embedded fonts' glyphs as C++ for the Linux painter.
+// Linux drawing: writes the ink boxes of the embedded fonts' glyphs as C++ for the painter.
 //
 // Cairo's FreeType face works out a glyph's box at the font's em size (one pixel a font unit)
 // with light hinting, and clips and composites the glyph by that box scaled to the size drawn.
 // The painter draws the same pixels without loading each glyph a second time at the em size:
 // this tool does it once, at build time, with the same FreeType.
 //   glyph_boxes OUTPUT.cpp Ming=FONT Black=FONT
+// Each NAME is the font's asset, Asset::FontNAME, which the written emGlyphBoxes answers for.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -48,9 +49,11 @@ int main(int argc, char** argv) {
   FT_Library library = nullptr;
   if (FT_Init_FreeType(&library) != 0) return 1;
   std::ofstream out(argv[1]);
-  out << "// Written by tools/glyph_boxes from the embedded fonts.\n"
-         "#include \"platform/paint/embedded_fonts.h\"\n\n"
+  out << "// Linux drawing: the embedded fonts' glyph boxes, written by tools/glyph_boxes.\n"
+         "#include \"platform/paint/glyph_boxes.h\"\n"
+         "#include \"platform/api.h\"\n\n"
          "namespace platform::paint {\nnamespace {\n\n";
+  std::string lookup;  // the function's body, a line a font
   for (int i = 2; i < argc; ++i) {
     std::string pair = argv[i];
     auto equals = pair.find('=');
@@ -60,11 +63,13 @@ int main(int argc, char** argv) {
       std::remove(argv[1]);
       return 1;
     }
+    std::string name = pair.substr(0, equals);
+    lookup += "  if (font == Asset::Font" + name + ") return k" + name + ";\n";
   }
   out << "\n}  // namespace\n\n"
-         "std::span<const GlyphBox> emGlyphBoxes(FontId font) {\n"
-         "  if (font == FontId::Black) return kBlack;\n"
-         "  return kMing;\n"
+         "std::span<const GlyphBox> emGlyphBoxes(Asset font) {\n"
+      << lookup
+      << "  return {};\n"
          "}\n\n"
          "}  // namespace platform::paint\n";
   out.close();
