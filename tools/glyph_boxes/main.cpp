@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
          "#include \"platform/paint/glyph_boxes.h\"\n"
          "#include \"platform/api.h\"\n\n"
          "namespace platform::paint {\nnamespace {\n\n";
-  std::string lookup;  // the function's body, a line a font
+  std::vector<std::string> names;
   for (int i = 2; i < argc; ++i) {
     std::string pair = argv[i];
     auto equals = pair.find('=');
@@ -63,13 +64,13 @@ int main(int argc, char** argv) {
       std::remove(argv[1]);
       return 1;
     }
-    std::string name = pair.substr(0, equals);
-    lookup += "  if (font == Asset::Font" + name + ") return k" + name + ";\n";
+    names.push_back(pair.substr(0, equals));
   }
   out << "\n}  // namespace\n\n"
-         "std::span<const GlyphBox> emGlyphBoxes(Asset font) {\n"
-      << lookup
-      << "  return {};\n"
+         "std::span<const GlyphBox> emGlyphBoxes(Asset font) {\n";
+  for (const std::string& name : names)
+    out << "  if (font == Asset::Font" << name << ") return k" << name << ";\n";
+  out << "  return {};\n"
          "}\n\n"
          "}  // namespace platform::paint\n";
   out.close();
