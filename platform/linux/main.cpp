@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/startup.h"
+#include "platform/linux/host_loop.h"
 #include "platform/paint/decode_ahead.h"
 #include "platform/posix/resource_floor.h"
 #include "platform/posix/wine_drive.h"
@@ -34,10 +35,10 @@ int main() {
   // The pictures are decoded on the second core while this one waits for the display.
   platform::paint::DecodeAhead pictures(platform::paint::DecodeAhead::embeddedJpegs());
   if (platform::wayland::Host::wanted()) {
-    platform::wayland::Host host;
+    platform::desktop::HostLoop<platform::wayland::Host> host;
     if (host.open()) return runOn(host);
   }
-  platform::x11::Host host;
+  platform::desktop::HostLoop<platform::x11::Host> host;
   if (!host.open()) return EXIT_FAILURE;
   return runOn(host);
 }

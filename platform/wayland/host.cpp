@@ -1,42 +1,47 @@
 // Wayland platform: implements host.h.
 #include "platform/wayland/host.h"
 
+#include <linux/input-event-codes.h>
+#include <poll.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <vector>
 
-#include "platform/linux/a11y_status.h"
-#include "platform/linux/atk_bridge.h"
-#include "platform/linux/loop_wait.h"
-#include "platform/paint/cairo_painter.h"
-#include "platform/posix/file_lookup.h"
-#include "platform/posix/process_start.h"
+#include "platform/api.h"
 #include "platform/wayland/client_library.h"
-#include "platform/wayland/connection.h"
-#include "platform/wayland/pointer_input.h"
+#include "platform/wayland/listeners.h"
 #include "platform/wayland/shm_buffers.h"
 #include "platform/wayland/x11_message.h"
 
 namespace platform::wayland {
 namespace {
 
-void onConfigure(void* data, zwlr_layer_surface_v1*, std::uint32_t serial, std::uint32_t,
-                 std::uint32_t) {
-  static_cast<Host*>(data)->configured(serial);
-}
-void onClosed(void* data, zwlr_layer_surface_v1*) {
-  static_cast<Host*>(data)->closed();
-}
-const zwlr_layer_surface_v1_listener kLayerListener{onConfigure, onClosed};
+// Damage in buffer pixels (version 4) keeps the updates exact at any scale.
+constexpr std::uint32_t kCompositorVersion = 4;
 
 }  // namespace
 
 Host::Host() = default;
-Host::~Host() = default;
+
+Host::~Host() {
+  buffers_.reset();
+  if (!display_) return;
+  if (layer_) zwlr_layer_surface_v1_destroy(layer_);
+  if (surface_) wl_surface_destroy(surface_);
+  if (pointer_) wl_pointer_destroy(pointer_);
+  if (xdgOutput_) zxdg_output_v1_destroy(xdgOutput_);
+  if (xdgOutputs_) zxdg_output_manager_v1_destroy(xdgOutputs_);
+  if (layerShell_) zwlr_layer_shell_v1_destroy(layerShell_);
+  if (output_) wl_output_destroy(output_);
+  if (seat_) wl_seat_destroy(seat_);
+  if (shm_) wl_shm_destroy(shm_);
+  if (compositor_) wl_compositor_destroy(compositor_);
+  if (registry_) wl_registry_destroy(registry_);
+  wl_display_disconnect(display_);
+}
 
 bool Host::wanted() {
   const char* choice = std::getenv("LOMA_WAYLAND");
@@ -44,57 +49,34 @@ bool Host::wanted() {
 }
 
 bool Host::open() {
-  wl_ = Connection::open();
-  if (!wl_) return false;
-  scale_ = wl_->output.scale;
-  pointer_ = std::make_unique<PointerInput>(
-      wl_->seat, [this](bool pressed, forms::MouseButton button, double x, double y) {
-        onButton(pressed, button, x, y);
-      });
-  pointer_->capabilities(wl_->seatCapabilities);
-  wl_->seatChanged = [this](std::uint32_t capabilities) { pointer_->capabilities(capabilities); };
-  buffers_ = std::make_unique<ShmBuffers>(wl_->shm);
+  const char* name = std::getenv("WAYLAND_DISPLAY");
+  if (!name || !*name || !openClientLibrary()) return false;
+  display_ = wl_display_connect(nullptr);
+  if (!display_) return false;
+  registry_ = wl_display_get_registry(display_);
+  listen(registry_, *this);
+  if (wl_display_roundtrip(display_) < 0) return false;
+  if (!compositor_ || !shm_ || !output_ || !layerShell_) return false;
+  listen(output_, *this);
+  if (seat_) listen(seat_, *this);
+  if (xdgOutputs_) {
+    xdgOutput_ = zxdg_output_manager_v1_get_xdg_output(xdgOutputs_, output_);
+    listen(xdgOutput_, *this);
+  }
+  if (wl_display_roundtrip(display_) < 0 || outputWidth_ <= 0) return false;
+  buffers_ = std::make_unique<ShmBuffers>(shm_);
   return true;
 }
 
-forms::Twips Host::screenWidth() {
-  return screenWidthTwips(wl_->output.logicalWidth, wl_->output.width, scale_);
+forms::Twips Host::screenWidth() const {
+  return screenWidthTwips(logicalWidth_, outputWidth_, scale_);
 }
 
-std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t, std::int32_t, std::int32_t,
-                                std::int32_t, std::int32_t, std::uint32_t flags) {
+std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t, std::uint32_t flags) {
   if (!surface_ || hWnd != handle()) return 0;
-  // The overlay layer lies above every window already: topmost asks for nothing more. The move
-  // to twip values and the zero size are not replayed; the caller writes its geometry back.
+  // The overlay layer lies above every window already: topmost asks for nothing more.
   if (flags & kSwpShowWindow) map();
   return 1;
-}
-
-std::u16string Host::dir(std::u16string_view path, int attributes) {
-  return posix::dir(path, attributes);
-}
-
-double Host::shell(std::u16string_view path, int windowStyle) {
-  return posix::shell(path, windowStyle);
-}
-
-void Host::terminate() {
-  if (wl_) wl_display_flush(wl_->display);
-  std::fflush(nullptr);
-  std::exit(0);
-}
-
-void Host::attach(forms::Form& form) {
-  form_ = &form;
-  timer_ = form.timer();
-  form.setDpi(dpiForScale(scale_));
-  surface_ = wl_compositor_create_surface(wl_->compositor);
-  placed_ = placeLayer(form.left(), form.top(), form.width(), form.height(), scale_);
-  painter_ = std::make_unique<paint::CairoPainter>(1, 1);
-  stale_ = {0, 0, placed_.drawnWidth, placed_.drawnHeight};
-  wl_display_flush(wl_->display);
-  if (timer_) ticks_.emplace(*timer_);
-  form.attach(this);
 }
 
 std::intptr_t Host::handle() const {
@@ -103,24 +85,27 @@ std::intptr_t Host::handle() const {
              : 0;
 }
 
-forms::TextMeasurer& Host::measurer() {
-  return *painter_;
+void Host::attach(forms::Form& form) {
+  form_ = &form;
+  surface_ = wl_compositor_create_surface(compositor_);
+  placed_ = placeLayer(form.left(), form.top(), form.width(), form.height(), scale_);
+  wl_display_flush(display_);
 }
 
 // The form's pixels are ignored: a layer surface is placed by margins in the output's logical
 // pixels, which come from the twips themselves.
-void Host::applyBounds(const forms::PixelRect&) {
+bool Host::applyBounds(const forms::PixelRect&) {
   LayerPlacement placed =
       placeLayer(form_->left(), form_->top(), form_->width(), form_->height(), scale_);
-  if (placed == placed_) return;
+  if (placed == placed_) return false;
   bool resized = placed.drawnWidth != placed_.drawnWidth ||
                  placed.drawnHeight != placed_.drawnHeight ||
                  placed.bufferWidth != placed_.bufferWidth;
   placed_ = placed;
   place();
-  if (resized) stale_ = {0, 0, placed_.drawnWidth, placed_.drawnHeight};
   // New margins take effect with the next commit, which a frame brings.
   unshown_ = {0, 0, placed_.drawnWidth, placed_.drawnHeight};
+  return resized;
 }
 
 void Host::applyVisible(bool visible) {
@@ -130,16 +115,15 @@ void Host::applyVisible(bool visible) {
     unmap();
 }
 
-void Host::invalidate(const forms::PixelRect& clientPixels) {
-  stale_ = stale_.empty() ? clientPixels : forms::unite(stale_, clientPixels);
+void Host::notShown(const forms::PixelRect& clientPixels) {
   unshown_ = unshown_.empty() ? clientPixels : forms::unite(unshown_, clientPixels);
 }
 
 void Host::map() {
   if (layer_) return;
-  layer_ = zwlr_layer_shell_v1_get_layer_surface(wl_->layerShell, surface_, wl_->output.output,
+  layer_ = zwlr_layer_shell_v1_get_layer_surface(layerShell_, surface_, output_,
                                                  ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "loma");
-  zwlr_layer_surface_v1_add_listener(layer_, &kLayerListener, this);
+  listen(layer_, *this);
   zwlr_layer_surface_v1_set_anchor(
       layer_, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
   zwlr_layer_surface_v1_set_keyboard_interactivity(layer_, 0);
@@ -147,7 +131,7 @@ void Host::map() {
   place();
   // The first commit carries no buffer: the compositor answers it with a configure.
   wl_surface_commit(surface_);
-  wl_display_flush(wl_->display);
+  wl_display_flush(display_);
 }
 
 void Host::unmap() {
@@ -157,7 +141,7 @@ void Host::unmap() {
   configured_ = false;
   wl_surface_attach(surface_, nullptr, 0, 0);
   wl_surface_commit(surface_);
-  wl_display_flush(wl_->display);
+  wl_display_flush(display_);
 }
 
 void Host::place() {
@@ -167,74 +151,13 @@ void Host::place() {
   zwlr_layer_surface_v1_set_margin(layer_, placed_.marginTop, 0, 0, placed_.marginLeft);
 }
 
-void Host::configured(std::uint32_t serial) {
-  zwlr_layer_surface_v1_ack_configure(layer_, serial);
-  configured_ = true;
-  unshown_ = {0, 0, placed_.drawnWidth, placed_.drawnHeight};
+void Host::dispatch() {
+  if (wl_display_dispatch_pending(display_) < 0) lost();
 }
 
-void Host::closed() {
-  // The compositor took the surface away for good (its output went): as when a window manager
-  // closes the only window, the program ends and no handler of ours runs.
-  terminate();
-}
-
-// The output's scale changed: the form lays itself out again at the new density from its
-// unchanged twips, as the X11 host does on a new Xft.dpi.
-void Host::followScale() {
-  if (wl_->output.scale == scale_) return;
-  scale_ = wl_->output.scale;
-  form_->setDpi(dpiForScale(scale_));
-  applyBounds({});
-  stale_ = {0, 0, placed_.drawnWidth, placed_.drawnHeight};
-  unshown_ = stale_;
-}
-
-void Host::onButton(bool pressed, forms::MouseButton button, double x, double y) {
-  if (!form_) return;
-  // Surface-local coordinates are logical pixels; the form counts at its own density.
-  int dpi = form_->dpi();
-  forms::Twips tx = forms::pointerToTwips(static_cast<int>(std::floor(x * scale_)), dpi);
-  forms::Twips ty = forms::pointerToTwips(static_cast<int>(std::floor(y * scale_)), dpi);
-  if (pressed)
-    form_->mouseDown(button, 0, tx, ty);
-  else
-    form_->mouseUp(button, 0, tx, ty);
-}
-
-int Host::run() {
-  for (;;) {
-    if (wl_display_dispatch_pending(wl_->display) < 0) lost();
-    followScale();
-    if (ticks_ && ticks_->deliverDue()) counting_ = true;
-    // What a screen reader's call posted (a click that may end the program) waits until GLib
-    // has sent the call's reply.
-    if (!a11y_ || a11y_->idle()) form_->runPosted();
-    if (a11y_) a11y_->reportNameChanges();
-    paint();
-    if (configured_ && unshown_.empty()) counting_ = true;
-    if (!a11yAsked_ && configured_ && unshown_.empty()) offerToScreenReaders();
-    waitForEvents();
-  }
-}
-
-// The compositor hung up or refused a request: the window is gone with the connection.
-void Host::lost() {
-  std::fprintf(stderr, "loma: the connection to the Wayland compositor ended (error %d)\n",
-               wl_display_get_error(wl_->display));
-  std::exit(EXIT_FAILURE);
-}
-
-void Host::paint() {
-  if (!stale_.empty()) {
-    if (painter_->width() != placed_.drawnWidth || painter_->height() != placed_.drawnHeight)
-      painter_->resize(placed_.drawnWidth, placed_.drawnHeight);
-    painter_->paint(*form_, stale_);
-    stale_ = {};
-  }
+void Host::show(cairo_surface_t* surface) {
   if (!configured_ || unshown_.empty()) return;
-  wl_buffer* frame =
-      buffers_->frame(painter_->surface(), placed_.bufferWidth, placed_.bufferHeight);
+  wl_buffer* frame = buffers_->frame(surface, placed_.bufferWidth, placed_.bufferHeight);
   if (!frame) return;  // both held by the compositor: again once one is released
   wl_surface_set_buffer_scale(surface_, scale_);
   wl_surface_attach(surface_, frame, 0, 0);
@@ -243,41 +166,142 @@ void Host::paint() {
   unshown_ = {};
 }
 
-void Host::waitForEvents() {
-  // The protocol's way to wait on its socket alongside other descriptors: announce the read,
-  // send what is queued, wait, then read or cancel.
-  while (wl_display_prepare_read(wl_->display) != 0) wl_display_dispatch_pending(wl_->display);
-  wl_display_flush(wl_->display);
-  short events =
-      desktop::waitInLoop(wait_, wl_display_get_fd(wl_->display), ticks_, a11y_.get(), counting_);
+// The protocol's way to wait on its socket alongside other descriptors: announce the read and
+// send what is queued; the events already read are handled first.
+bool Host::readyToWait() {
+  if (wl_display_prepare_read(display_) != 0) return false;
+  wl_display_flush(display_);
+  return true;
+}
+
+int Host::descriptor() const {
+  return wl_display_get_fd(display_);
+}
+
+// After the wait: read, or cancel the read announced.
+void Host::afterWait(short events) {
   if (events & POLLIN) {
-    if (wl_display_read_events(wl_->display) < 0) lost();
+    if (wl_display_read_events(display_) < 0) lost();
   } else {
-    wl_display_cancel_read(wl_->display);
+    wl_display_cancel_read(display_);
   }
   if (events & (POLLHUP | POLLERR)) lost();
-  desktop::reportLaterStartFailure(counting_, *this);
 }
 
-// Once the first frame is committed: when the session's accessibility is on, the window is
-// offered to screen readers. A layer surface has no place on a global screen that clients can
-// learn, so the extents are the form's own, from the output's corner.
-void Host::offerToScreenReaders() {
-  a11yAsked_ = true;
-  if (!desktop::sessionWantsAccessibility()) return;
-  a11y_ = desktop::AccessibilityBridge::start(*form_, 0, 0);
-  if (a11y_ && form_->visible()) a11y_->announce();
+// The compositor hung up or refused a request: the window is gone with the connection.
+void Host::lost() {
+  std::fprintf(stderr, "loma: the connection to the Wayland compositor ended (error %d)\n",
+               wl_display_get_error(display_));
+  std::exit(EXIT_FAILURE);
 }
 
-void Host::reportUnhandled(const forms::RuntimeError& error) {
-  unmap();
-  std::u16string text = unhandledErrorText(error);
-  std::string utf8 = forms::toUtf8(text);
-  std::fprintf(stderr, "%s\n", utf8.c_str());
-  std::fflush(stderr);
-  // Its own loop: no tick, press or click of the launcher is handled meanwhile.
+void Host::flush() {
+  if (display_) wl_display_flush(display_);
+}
+
+void Host::endProgram() {
+  flush();
+  std::fflush(nullptr);
+  std::exit(0);
+}
+
+void Host::showMessage(std::u16string_view text) {
   showX11Message(u"LOMA", text);
-  std::exit(kUnhandledErrorExitCode);
+}
+
+void Host::onGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
+                    std::uint32_t version) {
+  auto bind = [&](const wl_interface* type, std::uint32_t wanted) {
+    return wl_registry_bind(registry, name, type, std::min(version, wanted));
+  };
+  if (std::strcmp(interface, wl_compositor_interface.name) == 0 && !compositor_ &&
+      version >= kCompositorVersion)
+    compositor_ = static_cast<wl_compositor*>(bind(&wl_compositor_interface, kCompositorVersion));
+  else if (std::strcmp(interface, wl_shm_interface.name) == 0 && !shm_)
+    shm_ = static_cast<wl_shm*>(bind(&wl_shm_interface, 1));
+  else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !seat_)
+    seat_ = static_cast<wl_seat*>(bind(&wl_seat_interface, 1));
+  // The first output named: the protocol has no primary one.
+  else if (std::strcmp(interface, wl_output_interface.name) == 0 && !output_)
+    output_ = static_cast<wl_output*>(bind(&wl_output_interface, 2));
+  else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0 && !layerShell_)
+    layerShell_ = static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 1));
+  else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0 && !xdgOutputs_)
+    xdgOutputs_ = static_cast<zxdg_output_manager_v1*>(bind(&zxdg_output_manager_v1_interface, 1));
+}
+
+// The seat's capabilities arrive once at binding and again when devices come and go: a pointer
+// is got or let go. The keyboard is never asked for.
+void Host::onSeatCapabilities(std::uint32_t capabilities) {
+  bool has = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
+  if (has && !pointer_) {
+    pointer_ = wl_seat_get_pointer(seat_);
+    listen(pointer_, *this);
+  } else if (!has && pointer_) {
+    wl_pointer_destroy(pointer_);
+    pointer_ = nullptr;
+  }
+}
+
+void Host::onOutputMode(std::uint32_t flags, int width, int) {
+  if (flags & WL_OUTPUT_MODE_CURRENT) outputWidth_ = width;
+}
+
+// The output's scale changed: the form lays itself out again at the new density from its
+// unchanged twips, as the X11 host does on a new Xft.dpi. Its new placement and pixels follow
+// through the host loop's bounds and repaint.
+void Host::onOutputScale(int factor) {
+  int scale = std::max(1, factor);
+  if (scale == scale_) return;
+  scale_ = scale;
+  if (form_) form_->setDpi(dpiForScale(scale_));
+}
+
+void Host::onLogicalWidth(int width) {
+  logicalWidth_ = width;
+}
+
+void Host::onPointerAt(double x, double y) {
+  pointerX_ = x;
+  pointerY_ = y;
+}
+
+void Host::onPointerButton(std::uint32_t button, std::uint32_t state) {
+  forms::MouseButton which;
+  switch (button) {
+    case BTN_LEFT:
+      which = forms::MouseButton::Left;
+      break;
+    case BTN_MIDDLE:
+      which = forms::MouseButton::Middle;
+      break;
+    case BTN_RIGHT:
+      which = forms::MouseButton::Right;
+      break;
+    default:
+      return;  // extra buttons have no events here, as on X11
+  }
+  if (!form_) return;
+  // Surface-local coordinates are logical pixels; the form counts at its own density.
+  int dpi = form_->dpi();
+  forms::Twips x = forms::pointerToTwips(static_cast<int>(std::floor(pointerX_ * scale_)), dpi);
+  forms::Twips y = forms::pointerToTwips(static_cast<int>(std::floor(pointerY_ * scale_)), dpi);
+  if (state == WL_POINTER_BUTTON_STATE_PRESSED)
+    form_->mouseDown(which, 0, x, y);
+  else
+    form_->mouseUp(which, 0, x, y);
+}
+
+void Host::onConfigure(std::uint32_t serial) {
+  zwlr_layer_surface_v1_ack_configure(layer_, serial);
+  configured_ = true;
+  unshown_ = {0, 0, placed_.drawnWidth, placed_.drawnHeight};
+}
+
+// The compositor took the surface away for good (its output went): as when a window manager
+// closes the only window, the program ends and no handler of ours runs.
+void Host::onClosed() {
+  endProgram();
 }
 
 }  // namespace platform::wayland

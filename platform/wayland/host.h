@@ -1,49 +1,50 @@
 // Wayland platform: the window host for compositors that offer layer-shell.
 //
-// Implements: the launcher's one window as a layer surface in the overlay layer (above every
-// window, full-screen ones too) of the first output, anchored to its top-left corner with
-// margins from the form's Left and Top, no keyboard focus ever, no exclusive zone; drawn by
-// the Cairo painter at the output's integer scale into shared-memory buffers; the screen width
-// of that output; SetWindowPos as showing the surface; the event loop (the pointer's buttons
-// through the forms runtime, the timer on its absolute schedule in boot time, GLib's turn for the
-// accessibility bridge); Terminate as an immediate exit; the unhandled-error message on stderr
-// and, where an X display (XWayland) is there, in the X11 host's message window, also for a
-// started program's start that failed after it had returned.
-// File lookup and program start are platform/posix's. Chosen over the X11 host only when the
-// compositor that WAYLAND_DISPLAY names has layer-shell, libwayland-client opens and
-// LOMA_WAYLAND is not 0.
+// Implements what Wayland does differently for the Linux host loop (platform/linux/host_loop.h):
+// the connection and the globals it binds (compositor 4+, shared memory, the first seat, the
+// first output the compositor names, layer-shell, xdg-output where offered); the launcher's one
+// window as a layer surface in the overlay layer (above every window, full-screen ones too) of
+// that output, anchored to its top-left corner with margins from the form's Left and Top, no
+// keyboard focus ever, no exclusive zone; its frames at the output's integer scale in
+// shared-memory buffers; the screen width of that output; SetWindowPos as showing the surface;
+// the pointer's buttons; a new scale as a new density for the form; the unhandled-error message
+// in the X11 host's message window where an X display (XWayland) is there.
+// The compositor's events reach the handlers below through listeners.cpp.
+// Chosen over the X11 host only when the compositor that WAYLAND_DISPLAY names has layer-shell,
+// libwayland-client opens and LOMA_WAYLAND is not 0.
 #pragma once
+
+#include <cairo.h>
 
 #include <cstdint>
 #include <memory>
-#include <optional>
+#include <string_view>
 
-#include "platform/api.h"
-#include "platform/posix/deadline_wait.h"
-#include "platform/posix/timer_ticks.h"
+#include "forms/form.h"
+#include "forms/painter.h"
 #include "platform/wayland/layer_placement.h"
 
+struct wl_display;
+struct wl_registry;
+struct wl_compositor;
+struct wl_shm;
+struct wl_seat;
+struct wl_output;
+struct wl_pointer;
 struct wl_surface;
-struct wl_buffer;
+struct zwlr_layer_shell_v1;
 struct zwlr_layer_surface_v1;
-
-namespace platform::desktop {
-class AccessibilityBridge;
-}
-namespace platform::paint {
-class CairoPainter;
-}
+struct zxdg_output_manager_v1;
+struct zxdg_output_v1;
 
 namespace platform::wayland {
 
-class Connection;
-class PointerInput;
 class ShmBuffers;
 
-class Host : public platform::Host, private forms::NativeWindow {
+class Host {
  public:
   Host();
-  ~Host() override;
+  ~Host();
   Host(const Host&) = delete;
   Host& operator=(const Host&) = delete;
 
@@ -52,63 +53,77 @@ class Host : public platform::Host, private forms::NativeWindow {
   // Connects to the compositor; false, having said nothing, when it offers no layer-shell or
   // there is none: the caller then starts the X11 host.
   bool open();
+  [[nodiscard]] int dpi() const { return dpiForScale(scale_); }
+  [[nodiscard]] forms::Twips screenWidth() const;
+  std::int32_t setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter, std::uint32_t flags);
+  [[nodiscard]] std::intptr_t handle() const;
+  void attach(forms::Form& form);
 
-  // platform::Services
-  forms::Twips screenWidth() override;
-  std::int32_t setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter, std::int32_t x,
-                            std::int32_t y, std::int32_t cx, std::int32_t cy,
-                            std::uint32_t flags) override;
-  std::u16string dir(std::u16string_view path, int attributes) override;
-  double shell(std::u16string_view path, int windowStyle) override;
-  [[noreturn]] void terminate() override;
-  // platform::Host
-  void attach(forms::Form& form) override;
-  int run() override;
-  [[noreturn]] void reportUnhandled(const forms::RuntimeError& error) override;
+  [[nodiscard]] forms::PixelSize drawnSize() const {
+    return {placed_.drawnWidth, placed_.drawnHeight};
+  }
+  bool applyBounds(const forms::PixelRect& screenPixels);
+  void applyVisible(bool visible);
+  void notShown(const forms::PixelRect& clientPixels);
 
-  // The layer surface's events.
-  void configured(std::uint32_t serial);
-  void closed();
+  void dispatch();
+  void show(cairo_surface_t* surface);
+  [[nodiscard]] bool allShown() const { return configured_ && unshown_.empty(); }
+  bool readyToWait();
+  [[nodiscard]] int descriptor() const;
+  void afterWait(short events);
+  // A layer surface has no place on a global screen that clients can learn: the form's own
+  // coordinates, from the output's corner.
+  [[nodiscard]] forms::PixelRect screenOrigin() const { return {}; }
+
+  void flush();
+  [[noreturn]] void endProgram();
+  void showMessage(std::u16string_view text);
+
+  // The compositor's events, from listeners.cpp.
+  void onGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
+                std::uint32_t version);
+  void onSeatCapabilities(std::uint32_t capabilities);
+  void onOutputMode(std::uint32_t flags, int width, int height);
+  void onOutputScale(int factor);
+  void onLogicalWidth(int width);
+  void onPointerAt(double x, double y);
+  void onPointerButton(std::uint32_t button, std::uint32_t state);
+  void onConfigure(std::uint32_t serial);
+  void onClosed();
 
  private:
-  // forms::NativeWindow
-  void applyBounds(const forms::PixelRect& screenPixels) override;
-  void applyVisible(bool visible) override;
-  void invalidate(const forms::PixelRect& clientPixels) override;
-  [[nodiscard]] std::intptr_t handle() const override;
-  forms::TextMeasurer& measurer() override;
-
   void map();
   void unmap();
   void place();
-  void followScale();
-  void onButton(bool pressed, forms::MouseButton button, double x, double y);
   [[noreturn]] void lost();
-  void paint();
-  void waitForEvents();
-  void offerToScreenReaders();
 
-  std::unique_ptr<Connection> wl_;
-  std::unique_ptr<PointerInput> pointer_;
+  wl_display* display_ = nullptr;
+  wl_registry* registry_ = nullptr;
+  wl_compositor* compositor_ = nullptr;
+  wl_shm* shm_ = nullptr;
+  wl_seat* seat_ = nullptr;
+  wl_pointer* pointer_ = nullptr;
+  wl_output* output_ = nullptr;
+  zwlr_layer_shell_v1* layerShell_ = nullptr;
+  zxdg_output_manager_v1* xdgOutputs_ = nullptr;
+  zxdg_output_v1* xdgOutput_ = nullptr;
+
+  // The output: its current mode in its own pixels, its integer scale, and its width in logical
+  // pixels from xdg-output (at a fractional scale the mode divided by the integer scale is not
+  // the logical size; 0 where the compositor does not tell).
+  int outputWidth_ = 0;
+  int logicalWidth_ = 0;
+  int scale_ = 1;
+  double pointerX_ = 0, pointerY_ = 0;  // surface-local, from enter and motion
+
   std::unique_ptr<ShmBuffers> buffers_;
   wl_surface* surface_ = nullptr;
   zwlr_layer_surface_v1* layer_ = nullptr;
   bool configured_ = false;
-  int scale_ = 1;
   LayerPlacement placed_;
-
   forms::Form* form_ = nullptr;
-  forms::Timer* timer_ = nullptr;
-  std::optional<posix::TimerTicks> ticks_;
-  posix::DeadlineWait wait_;
-
-  std::unique_ptr<paint::CairoPainter> painter_;
-  forms::PixelRect stale_;    // the painter's surface no longer matches the form here
-  forms::PixelRect unshown_;  // the compositor does not show the surface here yet
-
-  std::unique_ptr<desktop::AccessibilityBridge> a11y_;  // only when the session wants it
-  bool a11yAsked_ = false;
-  bool counting_ = false;  // the first frame is on the screen, or a tick has come
+  forms::PixelRect unshown_;  // the compositor does not show the painter's surface here yet
 };
 
 }  // namespace platform::wayland

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/wayland/client_library.h"
+#include "platform/wayland/listeners.h"
 
 namespace platform::wayland {
 
@@ -25,11 +26,6 @@ struct ShmBuffers::Buffer {
 };
 
 namespace {
-
-void onRelease(void* data, wl_buffer*) {
-  static_cast<ShmBuffers::Buffer*>(data)->busy = false;
-}
-const wl_buffer_listener kBufferListener{onRelease};
 
 std::unique_ptr<ShmBuffers::Buffer> create(wl_shm* shm, int width, int height) {
   auto b = std::make_unique<ShmBuffers::Buffer>();
@@ -53,7 +49,7 @@ std::unique_ptr<ShmBuffers::Buffer> create(wl_shm* shm, int width, int height) {
   b->buffer = wl_shm_pool_create_buffer(pool, 0, width, height, width * 4, WL_SHM_FORMAT_ARGB8888);
   wl_shm_pool_destroy(pool);
   close(fd);
-  wl_buffer_add_listener(b->buffer, &kBufferListener, b.get());
+  listen(b->buffer, b->busy);
   return b;
 }
 

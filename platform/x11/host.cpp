@@ -12,13 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/a11y_status.h"
-#include "platform/linux/atk_bridge.h"
-#include "platform/linux/loop_wait.h"
-#include "platform/paint/cairo_painter.h"
+#include "platform/api.h"
 #include "platform/paint/icon_decoder.h"
-#include "platform/posix/file_lookup.h"
-#include "platform/posix/process_start.h"
 #include "platform/x11/density.h"
 #include "platform/x11/message_box.h"
 #include "platform/x11/monitor.h"
@@ -59,15 +54,13 @@ bool Host::open() {
   return true;
 }
 
-forms::Twips Host::screenWidth() {
+forms::Twips Host::screenWidth() const {
   return forms::pointerToTwips(monitor_.width, dpi_);
 }
 
-std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter, std::int32_t,
-                                std::int32_t, std::int32_t, std::int32_t, std::uint32_t flags) {
+std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter,
+                                std::uint32_t flags) {
   if (!window_ || hWnd != handle()) return 0;
-  // The move to twip values and the zero size are not replayed: the caller writes its geometry
-  // back at once, so the window ends where it was either way.
   if (hWndInsertAfter == kHwndTopmost) {
     keepAbove(display_, window_, *atoms_, mapped_);
     above_ = true;
@@ -77,18 +70,18 @@ std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfte
   return 1;
 }
 
-std::u16string Host::dir(std::u16string_view path, int attributes) {
-  return posix::dir(path, attributes);
-}
-
-double Host::shell(std::u16string_view path, int windowStyle) {
-  return posix::shell(path, windowStyle);
-}
-
-void Host::terminate() {
+void Host::flush() {
   if (display_) XFlush(display_);
+}
+
+void Host::endProgram() {
+  flush();
   std::fflush(nullptr);
   std::exit(0);
+}
+
+int Host::descriptor() const {
+  return ConnectionNumber(display_);
 }
 
 // The form's screen is the primary monitor: its coordinates start at that monitor's corner.
@@ -100,8 +93,6 @@ forms::PixelRect Host::onMonitor(forms::PixelRect screenPixels) const {
 
 void Host::attach(forms::Form& form) {
   form_ = &form;
-  form.setDpi(dpi_);
-
   Window root = DefaultRootWindow(display_);
   bounds_ = onMonitor(form.screenPixels());
   XSetWindowAttributes attributes{};
@@ -119,15 +110,8 @@ void Host::attach(forms::Form& form) {
   // The resource database's changes: a new Xft.dpi is a new density for the window.
   XSelectInput(display_, root, PropertyChangeMask);
 
-  // The surface takes the window's size at the first paint: loading the form may change it.
-  painter_ = std::make_unique<paint::CairoPainter>(1, 1);
   presenter_ = std::make_unique<Presenter>(display_, window_);
-  stale_ = {0, 0, bounds_.width, bounds_.height};
-  // The window is created now, and its timer runs from its creation: the request goes out at
-  // once rather than with the first frame, and the server works on it meanwhile.
   XFlush(display_);
-  if (forms::Timer* timer = form.timer()) ticks_.emplace(*timer);
-  form.attach(this);
 }
 
 void Host::setIcons() {
@@ -145,19 +129,17 @@ void Host::setIcons() {
   }
 }
 
-void Host::applyBounds(const forms::PixelRect& screenPixels) {
+bool Host::applyBounds(const forms::PixelRect& screenPixels) {
   forms::PixelRect bounds = onMonitor(screenPixels);
-  if (bounds == bounds_) return;
+  if (bounds == bounds_) return false;
   bool resized = bounds.width != bounds_.width || bounds.height != bounds_.height;
   bounds_ = bounds;
   setFixedGeometry(display_, window_, bounds_);
   XMoveResizeWindow(display_, window_, bounds_.x, bounds_.y,
                     static_cast<unsigned>(std::max(1, bounds_.width)),
                     static_cast<unsigned>(std::max(1, bounds_.height)));
-  if (resized) {
-    stale_ = {0, 0, bounds_.width, bounds_.height};
-    unshown_ = stale_;
-  }
+  if (resized) unshown_ = {0, 0, bounds_.width, bounds_.height};
+  return resized;
 }
 
 void Host::applyVisible(bool visible) {
@@ -170,13 +152,8 @@ void Host::applyVisible(bool visible) {
   }
 }
 
-void Host::invalidate(const forms::PixelRect& clientPixels) {
-  stale_ = stale_.empty() ? clientPixels : forms::unite(stale_, clientPixels);
+void Host::notShown(const forms::PixelRect& clientPixels) {
   unshown_ = unshown_.empty() ? clientPixels : forms::unite(unshown_, clientPixels);
-}
-
-forms::TextMeasurer& Host::measurer() {
-  return *painter_;
 }
 
 void Host::map() {
@@ -185,24 +162,17 @@ void Host::map() {
   mapped_ = true;
 }
 
-int Host::run() {
-  for (;;) {
-    while (XPending(display_)) {
-      XEvent event;
-      XNextEvent(display_, &event);
-      onEvent(event);
-    }
-    if (ticks_ && ticks_->deliverDue()) counting_ = true;
-    // What a screen reader's call posted (a click that may end the program) waits until GLib
-    // has sent the call's reply: the wait below serves that first.
-    if (!a11y_ || a11y_->idle()) form_->runPosted();
-    if (a11y_) a11y_->reportNameChanges();  // with the repaint, after the handlers
-    paint();
-    if (exposed_ && unshown_.empty()) counting_ = true;
-    if (!a11yAsked_ && exposed_ && unshown_.empty()) offerToScreenReaders();
-    if (XPending(display_)) continue;  // also sends what the handlers asked for
-    waitForEvents();
+void Host::dispatch() {
+  while (XPending(display_)) {
+    XEvent event;
+    XNextEvent(display_, &event);
+    onEvent(event);
   }
+}
+
+// XPending also sends what the handlers asked for.
+bool Host::readyToWait() {
+  return XPending(display_) == 0;
 }
 
 void Host::onEvent(const XEvent& event) {
@@ -266,7 +236,7 @@ void Host::onClientMessage(const XEvent& event) {
   // The window manager closes the only window: the program ends, no handler of ours runs.
   if (e.message_type == atoms_->wmProtocols &&
       static_cast<Atom>(e.data.l[0]) == atoms_->wmDeleteWindow)
-    terminate();
+    endProgram();
 }
 
 void Host::onVisibility(const XEvent& event) {
@@ -289,43 +259,15 @@ void Host::onProperty(const XEvent& event) {
   setIcons();
 }
 
-void Host::paint() {
-  if (!stale_.empty()) {
-    int width = std::max(1, bounds_.width), height = std::max(1, bounds_.height);
-    if (painter_->width() != width || painter_->height() != height) painter_->resize(width, height);
-    painter_->paint(*form_, stale_);
-    stale_ = {};
-  }
+void Host::show(cairo_surface_t* surface) {
   if (exposed_ && !unshown_.empty()) {
-    presenter_->show(painter_->surface(), unshown_);
+    presenter_->show(surface, unshown_);
     unshown_ = {};
   }
 }
 
-void Host::waitForEvents() {
-  desktop::waitInLoop(wait_, ConnectionNumber(display_), ticks_, a11y_.get(), counting_);
-  desktop::reportLaterStartFailure(counting_, *this);
-}
-
-// Once the first frame is on the screen, so that asking costs the first frame nothing: when the
-// session's accessibility is on, the window is offered to screen readers and its status read.
-void Host::offerToScreenReaders() {
-  a11yAsked_ = true;
-  if (!desktop::sessionWantsAccessibility()) return;
-  a11y_ = desktop::AccessibilityBridge::start(*form_, monitor_.x, monitor_.y);
-  if (a11y_ && form_->visible()) a11y_->announce();
-}
-
-void Host::reportUnhandled(const forms::RuntimeError& error) {
-  applyVisible(false);
-  XFlush(display_);
-  std::u16string text = unhandledErrorText(error);
-  std::string utf8 = forms::toUtf8(text);
-  std::fprintf(stderr, "%s\n", utf8.c_str());
-  std::fflush(stderr);
-  // Its own loop: no tick, press or click of the launcher is handled meanwhile.
+void Host::showMessage(std::u16string_view text) {
   showMessageBox(display_, *atoms_, monitor_, dpi_, u"LOMA", text);
-  std::exit(kUnhandledErrorExitCode);
 }
 
 }  // namespace platform::x11
