@@ -195,13 +195,9 @@ void Host::lost() {
   std::exit(EXIT_FAILURE);
 }
 
-void Host::flush() {
-  if (display_) wl_display_flush(display_);
-}
-
+// std::exit flushes the C streams too.
 void Host::endProgram() {
-  flush();
-  std::fflush(nullptr);
+  if (display_) wl_display_flush(display_);
   std::exit(0);
 }
 
@@ -267,20 +263,11 @@ void Host::onPointerAt(double x, double y) {
 }
 
 void Host::onPointerButton(std::uint32_t button, std::uint32_t state) {
-  forms::MouseButton which;
-  switch (button) {
-    case BTN_LEFT:
-      which = forms::MouseButton::Left;
-      break;
-    case BTN_MIDDLE:
-      which = forms::MouseButton::Middle;
-      break;
-    case BTN_RIGHT:
-      which = forms::MouseButton::Right;
-      break;
-    default:
-      return;  // extra buttons have no events here, as on X11
-  }
+  // The evdev codes run left, right, middle; extra buttons have no events here, as on X11.
+  constexpr forms::MouseButton kButtons[] = {forms::MouseButton::Left, forms::MouseButton::Right,
+                                             forms::MouseButton::Middle};
+  if (button < BTN_LEFT || button > BTN_MIDDLE) return;
+  forms::MouseButton which = kButtons[button - BTN_LEFT];
   if (!form_) return;
   // Surface-local coordinates are logical pixels; the form counts at its own density.
   int dpi = form_->dpi();

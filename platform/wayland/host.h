@@ -44,9 +44,7 @@ class ShmBuffers;
 class Host {
  public:
   Host();
-  ~Host();
-  Host(const Host&) = delete;
-  Host& operator=(const Host&) = delete;
+  ~Host();  // the connection and every object of it
 
   // Whether to try this host at all: LOMA_WAYLAND=0 keeps the launcher on X11.
   static bool wanted();
@@ -55,29 +53,27 @@ class Host {
   bool open();
   [[nodiscard]] int dpi() const { return dpiForScale(scale_); }
   [[nodiscard]] forms::Twips screenWidth() const;
-  std::int32_t setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter, std::uint32_t flags);
-  [[nodiscard]] std::intptr_t handle() const;
-  void attach(forms::Form& form);
+  [[nodiscard]] int descriptor() const;
+  void dispatch();
+  bool readyToWait();
+  void afterWait(short events);
+  [[noreturn]] void endProgram();
 
+  // The layer surface, placed by margins on the output, and its frames.
+  void attach(forms::Form& form);
+  [[nodiscard]] std::intptr_t handle() const;
+  std::int32_t setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter, std::uint32_t flags);
+  bool applyBounds(const forms::PixelRect& screenPixels);
+  void applyVisible(bool visible);
   [[nodiscard]] forms::PixelSize drawnSize() const {
     return {placed_.drawnWidth, placed_.drawnHeight};
   }
-  bool applyBounds(const forms::PixelRect& screenPixels);
-  void applyVisible(bool visible);
   void notShown(const forms::PixelRect& clientPixels);
-
-  void dispatch();
-  void show(cairo_surface_t* surface);
   [[nodiscard]] bool allShown() const { return configured_ && unshown_.empty(); }
-  bool readyToWait();
-  [[nodiscard]] int descriptor() const;
-  void afterWait(short events);
+  void show(cairo_surface_t* surface);
   // A layer surface has no place on a global screen that clients can learn: the form's own
   // coordinates, from the output's corner.
   [[nodiscard]] forms::PixelRect screenOrigin() const { return {}; }
-
-  void flush();
-  [[noreturn]] void endProgram();
   void showMessage(std::u16string_view text);
 
   // The compositor's events, from listeners.cpp.

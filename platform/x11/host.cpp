@@ -70,13 +70,9 @@ std::int32_t Host::setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfte
   return 1;
 }
 
-void Host::flush() {
-  if (display_) XFlush(display_);
-}
-
+// std::exit flushes the C streams too.
 void Host::endProgram() {
-  flush();
-  std::fflush(nullptr);
+  if (display_) XFlush(display_);
   std::exit(0);
 }
 
@@ -147,6 +143,7 @@ void Host::applyVisible(bool visible) {
     map();
   } else if (mapped_) {
     XWithdrawWindow(display_, window_, DefaultScreen(display_));
+    XFlush(display_);
     mapped_ = false;
     exposed_ = false;
   }
@@ -207,20 +204,11 @@ void Host::onExpose(const XEvent& event) {
 
 void Host::onButton(const XEvent& event) {
   const XButtonEvent& e = event.xbutton;
-  forms::MouseButton button;
-  switch (e.button) {
-    case Button1:
-      button = forms::MouseButton::Left;
-      break;
-    case Button2:
-      button = forms::MouseButton::Middle;
-      break;
-    case Button3:
-      button = forms::MouseButton::Right;
-      break;
-    default:
-      return;  // the wheel and extra buttons have no events here
-  }
+  // Buttons 1, 2 and 3; the wheel and extra buttons have no events here.
+  constexpr forms::MouseButton kButtons[] = {forms::MouseButton::Left, forms::MouseButton::Middle,
+                                             forms::MouseButton::Right};
+  if (e.button < Button1 || e.button > Button3) return;
+  forms::MouseButton button = kButtons[e.button - Button1];
   // Shift, Ctrl and Alt as the classic Shift argument counts them: 1, 2, 4.
   int shift = ((e.state & ShiftMask) ? 1 : 0) | ((e.state & ControlMask) ? 2 : 0) |
               ((e.state & Mod1Mask) ? 4 : 0);

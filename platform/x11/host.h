@@ -34,32 +34,32 @@ class Host {
  public:
   Host();
   ~Host();
-  Host(const Host&) = delete;
-  Host& operator=(const Host&) = delete;
 
   // Connects to the display; on failure prints one line naming it and returns false.
   bool open();
   [[nodiscard]] int dpi() const { return dpi_; }
   [[nodiscard]] forms::Twips screenWidth() const;
-  std::int32_t setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter, std::uint32_t flags);
-  [[nodiscard]] std::intptr_t handle() const { return static_cast<std::intptr_t>(window_); }
-  void attach(forms::Form& form);
 
+  // The window: created for the form, placed on the primary monitor, kept above.
+  void attach(forms::Form& form);
+  [[nodiscard]] std::intptr_t handle() const { return static_cast<std::intptr_t>(window_); }
+  std::int32_t setWindowPos(std::intptr_t hWnd, std::intptr_t hWndInsertAfter, std::uint32_t flags);
   [[nodiscard]] forms::PixelSize drawnSize() const { return {bounds_.width, bounds_.height}; }
   bool applyBounds(const forms::PixelRect& screenPixels);
   void applyVisible(bool visible);
-  void notShown(const forms::PixelRect& clientPixels);
+  [[nodiscard]] forms::PixelRect screenOrigin() const { return monitor_; }
 
+  // The connection: its events handled by onEvent, the wait on its descriptor.
   void dispatch();
-  void show(cairo_surface_t* surface);
-  [[nodiscard]] bool allShown() const { return exposed_ && unshown_.empty(); }
   bool readyToWait();
   [[nodiscard]] int descriptor() const;
   void afterWait(short) {}
-  [[nodiscard]] forms::PixelRect screenOrigin() const { return monitor_; }
-
-  void flush();
   [[noreturn]] void endProgram();
+
+  // What the window does not show yet: parts exposed, or changed since.
+  void notShown(const forms::PixelRect& clientPixels);
+  void show(cairo_surface_t* surface);
+  [[nodiscard]] bool allShown() const { return exposed_ && unshown_.empty(); }
   void showMessage(std::u16string_view text);
 
  private:

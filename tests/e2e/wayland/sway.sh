@@ -275,6 +275,32 @@ suite() {  # suite MODE SCALE
     kill "$PID" 2>/dev/null
   fi
 
+  # The output's scale changed while it runs (2 to 1): the form lays itself out again at the new
+  # density from its twips, in the same logical place, as a launcher started at scale 1 draws it.
+  if [ "$SCALE" = 2 ]; then
+    swaymsg_ seat - cursor set 1279 799 >/dev/null
+    launch rescaled
+    if await_surface "$WORK/rescaled-2.png"; then
+      swaymsg_ output HEADLESS-1 scale 1 >/dev/null
+      SCALE=1 WH=253
+      local deadline=$(($(e2e_now_ms) + 5000))
+      while [ "$(e2e_now_ms)" -lt "$deadline" ]; do
+        shot "$WORK/rescaled-1.png" $((WX - 1)) $((WY - 1)) $((WW + 2)) $((WH + 2))
+        # shellcheck disable=SC2046  # number_rect's x, y, width and height, one word each
+        placed_as "$WORK/rescaled-1.png" not_found $(number_rect) >/dev/null && break
+        sleep 0.1
+      done
+      # shellcheck disable=SC2046  # number_rect's x, y, width and height, one word each
+      check "scale 2 to 1 while it runs: its pixels equal not_found at $WX,$WY" \
+        placed_as "$WORK/rescaled-1.png" not_found $(number_rect)
+      SCALE=2 WH=254
+    else
+      fail "scale 2 to 1 while it runs: the surface shows" "$(cat "$RT/loma-rescaled.log")"
+    fi
+    kill "$PID" 2>/dev/null
+    e2e_wait_exit "$PID" 3000
+  fi
+
   # The X11 host through XWayland when told to: a window of the tree named LOMA.
   if [ "$SCALE" = 1 ] && ! command -v Xwayland >/dev/null; then
     echo "skip LOMA_WAYLAND=0: Xwayland is not installed"
