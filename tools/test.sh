@@ -21,6 +21,8 @@ stages=(
   'assets                /usr/bin/python3 -m unittest discover -s tests/assets -v'
   # Every repository path that README.md and docs/ name exists.
   'docs                  /usr/bin/python3 tests/tools/doc_paths.py'
+  # The include arrows between the platform folders: linux -> x11, wayland -> paint, posix.
+  'layers                /usr/bin/python3 tests/tools/layers.py'
   'format                git ls-files "*.cpp" "*.h" | xargs --no-run-if-empty clang-format --dry-run -Werror'
   'unit                  cmake --preset linux -DLOMA_WERROR=ON >/dev/null && cmake --build --preset linux -j $jobs && ctest --preset linux -j $jobs'
   # Every source and header of ours, the Win32 backend with mingw-w64's headers.
