@@ -239,7 +239,7 @@ void Host::onSeatCapabilities(std::uint32_t capabilities) {
   }
 }
 
-void Host::onOutputMode(std::uint32_t flags, int width, int) {
+void Host::onOutputMode(std::uint32_t flags, int width) {
   if (flags & WL_OUTPUT_MODE_CURRENT) outputWidth_ = width;
 }
 

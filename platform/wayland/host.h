@@ -80,7 +80,7 @@ class Host {
   void onGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
                 std::uint32_t version);
   void onSeatCapabilities(std::uint32_t capabilities);
-  void onOutputMode(std::uint32_t flags, int width, int height);
+  void onOutputMode(std::uint32_t flags, int width);
   void onOutputScale(int factor);
   void onLogicalWidth(int width);
   void onPointerAt(double x, double y);

@@ -37,9 +37,9 @@ constexpr wl_seat_listener kSeatListener = [] {
 
 void onGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
                 std::int32_t, const char*, const char*, std::int32_t) {}
-void onMode(void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t height,
+void onMode(void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t,
             std::int32_t) {
-  of(data).onOutputMode(flags, width, height);
+  of(data).onOutputMode(flags, width);
 }
 void onDone(void*, wl_output*) {}
 void onScale(void* data, wl_output*, std::int32_t factor) {

@@ -41,12 +41,20 @@ def sources(folder):
                 yield os.path.relpath(os.path.join(base, name), ROOT)
 
 
+_read = {}
+
+
 def includes(path):
-    with open(os.path.join(ROOT, path), encoding="utf-8") as f:
-        for number, line in enumerate(f, 1):
-            m = INCLUDE.match(line)
-            if m:
-                yield number, m.group(1) == "<", m.group(2)
+    """(line, system header?, header) of each include, each file read once."""
+    if path not in _read:
+        found = []
+        with open(os.path.join(ROOT, path), encoding="utf-8") as f:
+            for number, line in enumerate(f, 1):
+                m = INCLUDE.match(line)
+                if m:
+                    found.append((number, m.group(1) == "<", m.group(2)))
+        _read[path] = found
+    return _read[path]
 
 
 def folder_of(header):
